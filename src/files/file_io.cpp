@@ -4,6 +4,7 @@
 #include <fstream>
 #include <random>
 #include <system_error>
+#include <vector>
 
 #include "files/file_errors.h"
 
@@ -56,6 +57,23 @@ fs::path writeTempBeside(const fs::path& target, std::string_view bytes) {
 }
 
 }  // namespace
+
+std::vector<std::string_view> SplitLines(std::string_view bytes) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find('\n', start);
+        const std::size_t next = end == std::string_view::npos ? bytes.size() : end + 1;
+        if (end == std::string_view::npos) {
+            end = bytes.size();
+        } else if (end > start && bytes[end - 1] == '\r') {
+            --end;
+        }
+        lines.push_back(bytes.substr(start, end - start));
+        start = next;
+    }
+    return lines;
+}
 
 std::string ReadWholeFile(const std::string& path) {
     const fs::path p = toPath(path);

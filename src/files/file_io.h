@@ -1,8 +1,9 @@
 #pragma once
-// Whole-file reads and safe whole-file replacement, shared by the files layer.
-// Paths are UTF-8 std::string.
+// Whole-file reads, safe whole-file replacement and line splitting, shared by
+// the files layer. Paths are UTF-8 std::string. Any thread may call these.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sk {
 
@@ -17,5 +18,10 @@ std::string ReadWholeFile(const std::string& path);
 // that is a symbolic link replaces the file it points to; the old file's
 // permissions carry over.
 void ReplaceFileContents(const std::string& path, std::string_view bytes);
+
+// The bytes split into lines at LF (text lists and grid files alike); one CR
+// before the LF is not part of the line; a last line without an end is kept,
+// an empty end makes no line. The views point into `bytes`.
+std::vector<std::string_view> SplitLines(std::string_view bytes);
 
 }  // namespace sk

@@ -48,23 +48,6 @@ void appendField(std::string& out, const std::string& cell) {
     }
 }
 
-std::vector<std::string_view> splitLines(std::string_view bytes) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t end = bytes.find('\n', start);
-        const std::size_t next = end == std::string_view::npos ? bytes.size() : end + 1;
-        if (end == std::string_view::npos) {
-            end = bytes.size();
-        } else if (end > start && bytes[end - 1] == '\r') {
-            --end;
-        }
-        lines.push_back(bytes.substr(start, end - start));
-        start = next;
-    }
-    return lines;
-}
-
 // Runs of `d` of odd length, plus a run that ends the line whatever its length.
 int oddRunCount(std::string_view line, char d) {
     int count = 0;
@@ -234,7 +217,7 @@ void SaveGridCsv(const TextGrid& grid, const std::string& path) {
 }
 
 void LoadGridCsvFromBytes(TextGrid& grid, std::string_view bytes, const std::string& sourceName) {
-    const std::vector<std::string_view> lines = splitLines(bytes);
+    const std::vector<std::string_view> lines = SplitLines(bytes);
     if (lines.size() > static_cast<std::size_t>(kMaxCsvRows)) {
         throw EFFormatError("The file has more than " + std::to_string(kMaxCsvRows) +
                             " lines: " + sourceName);
