@@ -239,6 +239,11 @@ void LoadGridCsvFromBytes(TextGrid& grid, std::string_view bytes, const std::str
         widest = std::max(widest, static_cast<int>(rows.back().size()));
     }
 
+    const long long cols = std::max(widest, grid.ColCount());
+    if (static_cast<long long>(rows.size()) * cols > kMaxCsvCells) {
+        throw EFFormatError("The file would make a grid of more than " +
+                            std::to_string(kMaxCsvCells) + " cells: " + sourceName);
+    }
     if (widest > grid.ColCount()) {
         grid.SetColCount(widest);
     }

@@ -17,9 +17,11 @@
 //   lines do not exceed FixedRows). Merged ranges are kept.
 //   Errors, each leaving the grid unchanged: EFOpenError ("Cannot open file "
 //   + path) when the file cannot be read; EFFormatError when it holds more
-//   than kMaxCsvRows lines or a line of more than kMaxCsvColumns fields
-//   (no list or class table comes near; the limits keep a hostile file from
-//   making a grid nothing can show or save).
+//   than kMaxCsvRows lines, a line of more than kMaxCsvColumns fields, or
+//   would leave the grid with more than kMaxCsvCells cells (no list or class
+//   table comes near; the limits keep a hostile file, such as one long line
+//   of delimiters above many short lines, from making a grid nothing can
+//   show or save).
 #include <string>
 #include <string_view>
 
@@ -29,6 +31,7 @@ namespace sk {
 
 inline constexpr int kMaxCsvRows = 1'048'576;
 inline constexpr int kMaxCsvColumns = 16'384;
+inline constexpr long long kMaxCsvCells = 16'777'216;
 
 void SaveGridCsv(const TextGrid& grid, const std::string& path);
 void LoadGridCsv(TextGrid& grid, const std::string& path);

@@ -330,9 +330,14 @@ TEST(GridCsv, FileBeyondGridLimitsIsRefusedWhole) {
     }
     wide += "a\r\n";
     const std::string tall(static_cast<std::size_t>(kMaxCsvRows) + 1, '\n');
-    for (const std::string& bytes : {wide, tall}) {
+    // One wide line above many short ones: few bytes, a huge grid.
+    std::string wideAndTall(static_cast<std::size_t>(kMaxCsvColumns - 1), ',');
+    wideAndTall += std::string(static_cast<std::size_t>(kMaxCsvCells / kMaxCsvColumns) + 1, '\n');
+    for (const std::string& bytes : {wide, tall, wideAndTall}) {
         TextGrid g = markedClassTable();
         EXPECT_THROW(LoadGridCsvFromBytes(g, bytes, "hostile.csv"), EFFormatError);
+        ASSERT_EQ(5, g.ColCount());
+        ASSERT_EQ(3, g.RowCount());
         EXPECT_EQ(dump(markedClassTable()), dump(g));
     }
 }
