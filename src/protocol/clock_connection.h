@@ -32,11 +32,11 @@ class PortEnumerator;
 class TSerialPort;
 class TSerialPacket;
 
-// Texts the connection handling and the reply monitor show.
+// Texts the connection handling and the reply monitor show (CP1252).
 inline constexpr std::string_view kClockFoundText = "Dizeradozudn er tilkoblet";
 inline constexpr std::string_view kErrorLogLine = "Error ";
 inline constexpr std::string_view kRepliesLogPrefix = "Svarer:";
-inline constexpr std::string_view kTimedOutLogLine = "Timed out og overførsel avbrutt";
+inline constexpr std::string_view kTimedOutLogLine = "Timed out og overf\xF8rsel avbrutt";
 
 class ClockConnection {
   public:
