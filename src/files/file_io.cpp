@@ -112,6 +112,15 @@ void ReplaceFileContents(const std::string& path, std::string_view bytes) {
     if (fs::is_directory(old)) {
         throw EFCreateError(path);
     }
+    if (fs::exists(old)) {
+        // A rename would replace a file the user may not write; refuse it as
+        // writing into it would have been refused. Opening to append changes
+        // nothing in the file.
+        std::ofstream probe(target, std::ios::binary | std::ios::app);
+        if (!probe) {
+            throw EFCreateError(path);
+        }
+    }
     const fs::path tmp = writeTempBeside(target, bytes);
     if (tmp.empty()) {
         throw EFCreateError(path);
