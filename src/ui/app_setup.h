@@ -1,0 +1,11 @@
+#pragma once
+// What the program sets on the application before the window is created:
+// its name and title (the caption of every message box). Used by main and
+// by the tests that build the window.
+class QApplication;
+
+namespace sk {
+
+void initApplication(QApplication& app);
+
+}  // namespace sk
