@@ -8,8 +8,9 @@
 //   fields, a field quoted when it holds a quote or a comma (quotes doubled),
 //   an empty cell as "", and CR LF inside a cell that holds a comma as 0x0B.
 //   The old file is replaced only once the new one is completely written;
-//   on failure it is left as it was and EFCreateError ("Cannot Create file "
-//   + path) is raised. The grid is never changed.
+//   on failure, and when the existing file may not be written, it is left
+//   as it was and EFCreateError ("Cannot Create file " + path) is raised.
+//   The grid is never changed.
 // - LoadGridCsv reads the whole file first, detects the delimiter from the
 //   first two lines, and stores the fields from row 0, column 0. Cells the
 //   file does not reach keep their text; columns only grow; RowCount becomes
