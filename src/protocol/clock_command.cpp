@@ -6,19 +6,16 @@ namespace sk {
 
 std::string LeftPad(std::int32_t number, int width) {
     std::string text = std::to_string(number);
-    if (static_cast<int>(text.size()) < width) {
-        text.insert(0, static_cast<std::size_t>(width) - text.size(), '0');
+    if (static_cast<int>(text.size()) >= width) {
+        return text;
     }
-    return text;
+    return std::string(static_cast<std::size_t>(width) - text.size(), '0') + text;
 }
 
 std::string IntervalText(std::string_view fieldText) {
-    std::string text(fieldText);
-    if (text.size() == 2) {
-        text.insert(0, "0");
-    } else if (text.size() == 1) {
-        text.insert(0, "00");
-    }
+    std::string_view zeros = fieldText.size() == 2 ? "0" : fieldText.size() == 1 ? "00" : "";
+    std::string text(zeros);
+    text += fieldText;
     return text;
 }
 
