@@ -23,10 +23,9 @@ class ConnectionFixture : public ::testing::Test {
         queue.attach(conn->com1());
         host.pump = [this] { queue.pump(); };
         host.selectorText = "Koble til klokken...";
-        // Closing ends the event thread, whose purge also clears the output
-        // queue; on a pty that drops bytes the peer has not read yet. A real
-        // line has sent them by then (the write drains), so wait for the peer
-        // before every close.
+        // The peer reads on a thread of its own: before each close, wait
+        // until it has every byte written so far, so a test sees all writes
+        // whatever the close does with the driver's queues.
         written_.OnTxBuf = [this](TCustomSerialPort&, const char*, int count) {
             writtenBytes_ += static_cast<std::size_t>(count);
         };
