@@ -213,6 +213,7 @@ void TCustomSerialPort::Open() {
         return;  // the handler opened it
     device_->open(port_);
     connected_ = true;
+    ++openings_;
     try {
         applyBuffers();
         applyLineState();

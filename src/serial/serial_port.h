@@ -152,6 +152,7 @@ class TCustomSerialPort {
     TSerialBuffer buffer_;
 
     bool connected_ = false;
+    unsigned openings_ = 0;  // tells a hand-over that the device changed under it
     std::vector<TSerialLink*> links_;
     std::shared_ptr<MainThreadWake> wake_;
     std::unique_ptr<TSerialThread> thread_;

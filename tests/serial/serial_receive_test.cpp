@@ -177,6 +177,26 @@ TEST_F(PortOnPty, ClosingFromInsideAReceiverDoesNotDeadlock) {
     ASSERT_TRUE(queue.pumpUntil([&] { return calls == 2; }));
 }
 
+TEST_F(PortOnPty, ReceiverMayMoveThePortToAnotherDeviceInsideTheHandOver) {
+    PtyPeer other;
+    std::vector<std::string> log;
+    TSerialLink mover;
+    mover.OnRxBuf = [&](TCustomSerialPort& p, const char* b, int n) {
+        log.emplace_back(b, static_cast<size_t>(n));
+        if (log.size() == 1)
+            p.SetPort(other.slavePath());
+    };
+    port.RegisterLink(&mover);
+    port.Open();
+    peer.write("first");
+    ASSERT_TRUE(queue.pumpUntil([&] { return log.size() == 1; }));
+    EXPECT_EQ(other.slavePath(), port.Port());
+    other.write("second");
+    ASSERT_TRUE(queue.pumpUntil([&] { return log.size() == 2; }));
+    EXPECT_EQ("second", log[1]);
+    EXPECT_TRUE(port.Connected());
+}
+
 TEST_F(PortOnPty, ReceiverThatThrowsEndsTheEventThreadButThePortStaysUsable) {
     int calls = 0;
     TSerialLink thrower;

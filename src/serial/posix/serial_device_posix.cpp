@@ -441,6 +441,17 @@ int PosixSerialDevice::write(const char* data, int count) {
         return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, INT_MAX));
     };
 
+    // On an early end, what the driver still holds is not sent; on a pty
+    // nothing is held (the bytes are already with the peer).
+    auto earlyEnd = [this](int written) {
+        int queued = 0;
+        if (ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0) {
+            tcflush(fd_, TCOFLUSH);
+            written = std::max(0, written - queued);
+        }
+        return written;
+    };
+
     int written = 0;
     while (written < count) {
         const ssize_t r = ::write(fd_, data + written, static_cast<size_t>(count - written));
@@ -454,13 +465,13 @@ int PosixSerialDevice::write(const char* data, int count) {
             raise(seWriteFail, errno);
         const int wait = msLeft();
         if (wait == 0)
-            return written;
+            return earlyEnd(written);
         pollfd p{fd_, POLLOUT, 0};
         const int pr = ::poll(&p, 1, wait);
         if (pr < 0 && errno != EINTR)
             raise(seWriteFail, errno);
         if (pr == 0)
-            return written;
+            return earlyEnd(written);
     }
 
     // Wait until the bytes have left the driver. tcdrain has no time bound, so
@@ -470,11 +481,8 @@ int PosixSerialDevice::write(const char* data, int count) {
         if (ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0)
             return written;
         const int wait = msLeft();
-        if (wait == 0) {
-            // Early end: what is still queued is not sent.
-            tcflush(fd_, TCOFLUSH);
-            return std::max(0, written - queued);
-        }
+        if (wait == 0)
+            return earlyEnd(written);
         const long long lineMs =
             static_cast<long long>(queued) * 11 * 1000 / std::max<std::uint32_t>(baud_, 1) + 1;
         const long long sleepMs = wait < 0 ? lineMs : std::min<long long>(lineMs, wait);
