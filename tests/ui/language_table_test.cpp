@@ -18,8 +18,14 @@
 #include <memory>
 #include <vector>
 
+#include "fake_clock_host.h"
+#include "recording_message_boxes.h"
+#include "recording_pacer.h"
 #include "support/conversion.h"
+#include "ui/form1.h"
 #include "ui/language_data.h"
+#include "ui_form1.h"
+#include "ui_test_main.h"
 
 // Readable failures for Qt strings.
 inline void PrintTo(const QString& text, std::ostream* os) {
@@ -73,15 +79,6 @@ namespace {
 using test::FakeLedLabel;
 using test::FakeRadioGroup;
 
-int argc = 1;
-char arg0[] = "language_table_test";
-char* argv[] = {arg0, nullptr};
-
-QApplication& app() {
-    static QApplication application(argc, argv);
-    return application;
-}
-
 struct Message {
     QMessageBox::Icon icon;
     QString text;
@@ -116,7 +113,7 @@ std::map<QString, QString> snapshot(QWidget* window) {
 class LanguageTableBase : public ::testing::Test {
   protected:
     void SetUp() override {
-        app();
+        test::uiApp();
         SwitchLanguage(0);  // no table lives yet: only resets GlobalLanguage
         window = std::make_unique<QWidget>();
         window->setObjectName("Form1");
@@ -655,6 +652,140 @@ TEST_F(SmallTable, SwitchLanguageSkipsTablesWithTooFewLanguages) {
     }
     EXPECT_EQ(1u, TBaseLanguageTable::livingTables().size());
     EXPECT_TRUE(messages.empty());
+}
+
+// The real window with the real table.
+class RealWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        test::uiApp();
+        SwitchLanguage(0);
+        form = std::make_unique<TForm1>(FormServices{&pacer, &ports, &boxes});
+        for (TBaseLanguageTable* table : TBaseLanguageTable::livingTables()) {
+            if (table->window() == form.get()) {
+                lang = table;
+            }
+        }
+        if (lang == nullptr) {  // the window does not load its own table yet
+            auto* own = new TLanguageTable(form.get());
+            own->setObjectName("lang");
+            loadWindowLanguageTable(*own);
+            lang = own;
+        }
+        lang->setMessageBox(
+            [this](QMessageBox::Icon, const QString& text, QMessageBox::StandardButtons) {
+                unexpected.push_back(text);
+                return QMessageBox::Cancel;
+            });
+    }
+    void TearDown() override {
+        EXPECT_TRUE(unexpected.empty());
+        form.reset();
+        SwitchLanguage(0);
+        QApplication::processEvents();
+    }
+
+    Ui::Form1& ui() { return form->ui(); }
+
+    static bool namesNoControl(const QString& key) {
+        return key.startsWith('"') || key == "%Form%" || key == "Label2" || key == "Label6" ||
+               key == "Button2" || key == "Button1";
+    }
+
+    test::RecordingPacer pacer;
+    test::FakePortEnumerator ports;
+    test::RecordingMessageBoxes boxes;
+    std::unique_ptr<TForm1> form;
+    TBaseLanguageTable* lang = nullptr;
+    QStringList unexpected;
+};
+
+TEST_F(RealWindow, LabelsAndButtonsAgreeWithTheNorwegianColumn) {
+    // The stored definition, before any table touched it.
+    QWidget plain;
+    Ui::Form1 stored;
+    stored.setupUi(&plain);
+    const std::vector<LanguageRow> rows = parseLanguageRows(languageTableSource());
+    QString owner;
+    for (const LanguageRow& row : rows) {
+        if (row.key == "\".Hint") {
+            EXPECT_EQ(row.norwegian, plain.findChild<QWidget*>(owner)->toolTip())
+                << owner.toStdString();
+            continue;
+        }
+        if (namesNoControl(row.key)) {
+            continue;
+        }
+        owner = row.key;
+        QObject* control = plain.findChild<QObject*>(row.key);
+        if (qobject_cast<QLabel*>(control) == nullptr &&
+            qobject_cast<QAbstractButton*>(control) == nullptr) {
+            continue;
+        }
+        const QString storedText = control->property("text").toString();
+        if (row.key == "Label42") {
+            EXPECT_EQ("Ver 2.3", storedText);  // the table shortens it as the window loads
+        } else if (!storedText.isEmpty()) {
+            EXPECT_EQ(row.norwegian, storedText) << row.key.toStdString();
+        }
+    }
+    EXPECT_EQ(stored.rbModus->items(), (QStringList{rows[56].norwegian, rows[57].norwegian,
+                                                    rows[58].norwegian, rows[59].norwegian}));
+}
+
+TEST_F(RealWindow, RowKeysNameControlsOfTheWindow) {
+    QStringList missing;
+    for (const LanguageRow& row : parseLanguageRows(languageTableSource())) {
+        if (!namesNoControl(row.key) && form->findChild<QObject*>(row.key) == nullptr) {
+            missing << row.key;
+        }
+    }
+    for (const char* none : {"Label2", "Label6", "Button2", "Button1"}) {
+        EXPECT_EQ(nullptr, form->findChild<QObject*>(none)) << none;
+    }
+    // Panels the window draws without: their rows are passed over.
+    EXPECT_EQ(
+        (QStringList{"Panel1", "Panel19", "Panel7", "Panel20", "Panel9", "Panel13", "Panel16"}),
+        missing);
+}
+
+TEST_F(RealWindow, StartsInNorwegianSwitchesToEnglishAndBack) {
+    EXPECT_EQ("Tovik Vuzirirezir", form->windowTitle());
+    EXPECT_EQ("Ver 2", ui().Label42->text());
+    EXPECT_EQ("Start side", ui().TabSheet1->property("caption").toString());
+    const auto atStart = snapshot(form.get());
+
+    SwitchLanguage(1);
+    EXPECT_EQ(1, GlobalLanguage());
+    EXPECT_EQ("Tovik Duduzurero", form->windowTitle());
+    EXPECT_EQ("Ordinary setup", ui().Button21->text());
+    EXPECT_EQ("Set starttime, interval and modus", ui().Button21->toolTip());
+    EXPECT_EQ("Search for ports", ui().SpeedButton3->text());
+    EXPECT_EQ("Ver 2", ui().Label42->text());
+    EXPECT_EQ("Execute", ui().Panel27->property("caption").toString());
+    EXPECT_EQ("Only time", ui().rbModus->items().value(0));
+    EXPECT_EQ("", ui().Button26->text());
+
+    SwitchLanguage(0);
+    EXPECT_EQ(0, GlobalLanguage());
+    EXPECT_EQ(atStart, snapshot(form.get()));
+}
+
+TEST_F(RealWindow, OperatorValuesAndUncoveredTextsSurviveSwitches) {
+    ui().rbModus->setItemIndex(3);
+    ui().txtInt->setText("45");
+    ui().Edit2->setText("Hei");
+    form->SetStatusText("KS20 ver 4.1");
+    SwitchLanguage(1);
+    EXPECT_EQ(3, ui().rbModus->itemIndex());
+    EXPECT_EQ("45", ui().txtInt->text());
+    EXPECT_EQ("Hei", ui().Edit2->text());
+    EXPECT_EQ("Delay", ui().lbdelay->text());
+    EXPECT_EQ("-", ui().Memo1->toPlainText());
+    EXPECT_EQ("Tovik timing system", ui().lbserial->text());
+    SwitchLanguage(0);
+    EXPECT_EQ(3, ui().rbModus->itemIndex());
+    EXPECT_EQ("Kun tid", ui().rbModus->items().value(0));
 }
 
 const char* const kStoredKeys[] = {
