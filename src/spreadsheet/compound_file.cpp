@@ -12,7 +12,6 @@ namespace {
 constexpr std::string_view kSignature("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
 constexpr std::uint32_t kMaxRegular = 0xFFFFFFFA;
 constexpr std::uint32_t kEndOfChain = 0xFFFFFFFE;
-constexpr std::uint32_t kFree = 0xFFFFFFFF;
 constexpr std::uint32_t kMiniSectorSize = 64;
 constexpr std::size_t kHeaderDifatEntries = 109;
 

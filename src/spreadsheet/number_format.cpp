@@ -199,7 +199,9 @@ std::vector<Token> tokenize(std::string_view s) {
             toks.push_back({Tok::TimeSep});
             ++i;
         } else if (c == '@') {
-            ++i;  // the text placeholder shows nothing for a number
+            // A number in a text-formatted cell shows as General.
+            toks.push_back({Tok::General});
+            ++i;
         } else {
             addLiteral(toks, s.substr(i, 1));
             ++i;
@@ -653,9 +655,9 @@ std::string renderNumber(double value, bool showMinus, const std::vector<Token>&
                 intOut[ti] = wholeText.substr(left - 1, 1);
                 --left;
             } else if (toks[ti].text == "0") {
-                intOut[ti] = "0";
+                intOut[ti].assign(1, '0');
             } else if (toks[ti].text == "?") {
-                intOut[ti] = " ";
+                intOut[ti].assign(1, ' ');
             }
         }
     }
@@ -812,6 +814,9 @@ std::string formatGeneral(double value) {
     }
     if (value == 0) {
         return "0";
+    }
+    if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
+        return std::to_string(static_cast<long long>(value));  // the common case, cheaply
     }
     // 15 significant digits, as the spreadsheet keeps them.
     char buf[40];

@@ -10,7 +10,8 @@
 //   form ("1.5E+20") only below 1E-9 and from 1E+15 up.
 // - Numbers: 0 # ? placeholders, thousands grouping and scaling by ',',
 //   decimals, %, E+/E- exponents, literal text. Decimal point '.' and group
-//   separator ',' are fixed. Fractions (# ?/?) are shown as General.
+//   separator ',' are fixed. Fractions (# ?/?) and numbers in text-formatted
+//   cells (@) are shown as General.
 // - Dates and times: y, yy, yyyy, m..mmmmm, d..dddd, h, hh, m, mm (minutes
 //   when after h or before s), s, ss, .0 to .000, AM/PM, A/P, [h] [m] [s]
 //   elapsed; ':' becomes `timeSeparator`. The value is first rounded to the

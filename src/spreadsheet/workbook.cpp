@@ -8,6 +8,7 @@ namespace {
 // Far beyond any start list; stops a small file from filling memory with
 // repeated formatted cells.
 constexpr std::size_t kMaxSheetTextBytes = 64u << 20;
+constexpr std::size_t kMaxSheetCells = 1u << 20;
 }  // namespace
 
 const std::string& Worksheet::cellText(int row, int column) const {
@@ -28,7 +29,12 @@ void Worksheet::setCell(int row, int column, std::string text) {
     if (textBytes_ > kMaxSheetTextBytes) {
         damaged("the sheet \"" + name_ + "\" holds more text than a list can");
     }
-    cells_[key(row, column)] = std::move(text);
+    std::string& cell = cells_[key(row, column)];
+    if (cells_.size() > kMaxSheetCells) {
+        cells_.erase(key(row, column));
+        damaged("the sheet \"" + name_ + "\" holds more cells than a list can");
+    }
+    cell = std::move(text);
     lastRow_ = std::max(lastRow_, row);
     lastColumn_ = std::max(lastColumn_, column);
 }

@@ -52,8 +52,9 @@ class Worksheet {
     const std::vector<MergedRange>& mergedRanges() const { return merged_; }
 
     // For the readers. Row and column from 1; a later text for the same cell
-    // replaces the earlier one. Throws EWorkbookError when the texts of the
-    // sheet together pass the cap a list can reasonably need.
+    // replaces the earlier one. Raises a Damaged WorkbookFault when the
+    // sheet passes what a list can reasonably hold (2^20 cells with text,
+    // 64 MiB of text).
     void setCell(int row, int column, std::string text);
     void addMergedRange(const MergedRange& range);
 

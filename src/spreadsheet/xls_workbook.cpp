@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <optional>
 #include <utility>
 
 #include "spreadsheet/byte_reader.h"
@@ -349,7 +348,10 @@ Worksheet XlsWorkbook::readWorksheet(std::size_t index) {
         }
         ws.setCell(static_cast<int>(row) + 1, static_cast<int>(col) + 1, std::move(text));
     };
-    std::optional<std::pair<std::uint16_t, std::uint16_t>> pendingString;
+    // A string formula's text comes in the STRING record after it.
+    bool pendingString = false;
+    std::size_t pendingRow = 0;
+    std::size_t pendingColumn = 0;
     int depth = 0;
     bool ended = false;
     while (!ended && rs.next(r)) {
@@ -420,13 +422,15 @@ Worksheet XlsWorkbook::readWorksheet(std::size_t index) {
             case kFormula: {
                 std::uint16_t row = d.u16(), col = d.u16(), xf = d.u16();
                 std::string_view res = d.bytes(8);
-                pendingString.reset();
+                pendingString = false;
                 if (static_cast<unsigned char>(res[6]) == 0xFF &&
                     static_cast<unsigned char>(res[7]) == 0xFF) {
                     auto kind = static_cast<unsigned char>(res[0]);
                     auto v = static_cast<unsigned char>(res[2]);
                     if (kind == 0) {
-                        pendingString = std::make_pair(row, col);
+                        pendingString = true;
+                        pendingRow = row;
+                        pendingColumn = col;
                     } else if (kind == 1) {
                         put(row, col, v ? "TRUE" : "FALSE");
                     } else if (kind == 2) {
@@ -452,8 +456,8 @@ Worksheet XlsWorkbook::readWorksheet(std::size_t index) {
                     text = byteText(d.bytes(d.u16()));
                 }
                 if (pendingString) {
-                    put(pendingString->first, pendingString->second, withCrLf(std::move(text)));
-                    pendingString.reset();
+                    put(pendingRow, pendingColumn, withCrLf(std::move(text)));
+                    pendingString = false;
                 }
                 break;
             }

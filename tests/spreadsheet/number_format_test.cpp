@@ -66,7 +66,8 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{"[$kr-414] #,##0", 1500, "kr 1,500"}, FormatCase{"0,,", 1234567890, "1235"},
         FormatCase{"0;-0;\"zero\"", 0, "zero"}, FormatCase{";;;", 5, ""},
         FormatCase{"# ?/?", 1.5, "1.5"}, FormatCase{".00", 12.5, "12.50"},
-        FormatCase{"General\" stk\"", 3, "3 stk"}, FormatCase{"@", 3, ""}));
+        FormatCase{"General\" stk\"", 3, "3 stk"}, FormatCase{"@", 3, "3"},
+        FormatCase{"@", -2.5, "-2.5"}));
 
 class TimesAndDates : public ::testing::TestWithParam<FormatCase> {};
 

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "spreadsheet/workbook_fault.h"
+
 namespace sk {
 namespace {
 
@@ -232,6 +234,29 @@ TEST(WorkbookKindTest, FollowsTheExtensionInAnyCase) {
     EXPECT_EQ(WorkbookKind::Other, kindOf("liste.csv"));
     EXPECT_EQ(WorkbookKind::Other, kindOf("liste"));
     EXPECT_EQ(WorkbookKind::Other, kindOf("mappe.xls/liste"));
+}
+
+}  // namespace
+}  // namespace sk
+
+namespace sk {
+namespace {
+
+TEST(WorksheetCaps, RefuseMoreThanAListCanHold) {
+    Worksheet cells("many");
+    for (int i = 0; i < (1 << 20); ++i) {
+        cells.setCell(1 + i / 1000, 1 + i % 1000, "1");
+    }
+    EXPECT_THROW(cells.setCell(5000, 1, "1"), WorkbookFault);
+    cells.setCell(1, 1, "replaced");  // an existing cell may still change
+    EXPECT_EQ("replaced", cells.cellText(1, 1));
+
+    Worksheet text("long");
+    std::string mib(1 << 20, 'x');
+    for (int i = 0; i < 64; ++i) {
+        text.setCell(i + 1, 1, mib);
+    }
+    EXPECT_THROW(text.setCell(65, 1, mib), WorkbookFault);
 }
 
 }  // namespace

@@ -271,6 +271,13 @@ NS = 'xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" ' \
 REL = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
 
 
+def zwrite(z, name, data):
+    """A zip entry with a fixed time stamp, so the fixtures rebuild alike."""
+    info = zipfile.ZipInfo(name, date_time=(2024, 1, 1, 0, 0, 0))
+    info.compress_type = zipfile.ZIP_DEFLATED
+    z.writestr(info, data)
+
+
 def xlsx(path, sheets, shared, styles, date1904=False, extra=None):
     """sheets: [(name, sheet xml body)]; shared: [si xml]; styles: xml."""
     wbxml = '<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n<workbook %s>' % NS
@@ -294,18 +301,18 @@ def xlsx(path, sheets, shared, styles, date1904=False, extra=None):
     sst = '<?xml version="1.0" encoding="UTF-8"?>\n<sst %s count="%d" uniqueCount="%d">%s</sst>' % (
         NS, len(shared), len(shared), "".join(shared))
     with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as z:
-        z.writestr("[Content_Types].xml", CT)
-        z.writestr("_rels/.rels", RELS)
-        z.writestr("xl/workbook.xml", wbxml)
-        z.writestr("xl/_rels/workbook.xml.rels", rels)
-        z.writestr("xl/sharedStrings.xml", sst)
-        z.writestr("xl/styles.xml", styles)
+        zwrite(z, "[Content_Types].xml", CT)
+        zwrite(z, "_rels/.rels", RELS)
+        zwrite(z, "xl/workbook.xml", wbxml)
+        zwrite(z, "xl/_rels/workbook.xml.rels", rels)
+        zwrite(z, "xl/sharedStrings.xml", sst)
+        zwrite(z, "xl/styles.xml", styles)
         for i, (_, body) in enumerate(sheets):
-            z.writestr("xl/worksheets/sheet%d.xml" % (i + 1),
+            zwrite(z, "xl/worksheets/sheet%d.xml" % (i + 1),
                        '<?xml version="1.0" encoding="UTF-8"?>\n<worksheet %s>%s</worksheet>'
                        % (NS, body))
         for name, data in (extra or {}).items():
-            z.writestr(name, data)
+            zwrite(z, name, data)
 
 
 STYLES = """<?xml version="1.0" encoding="UTF-8"?>
@@ -374,15 +381,15 @@ def xlsx_bomb(path):
     """A sheet part that inflates past the reader's 64 MiB cap."""
     filler = b" " * (65 << 20)
     with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED, compresslevel=9) as z:
-        z.writestr("[Content_Types].xml", CT)
-        z.writestr("_rels/.rels", RELS)
-        z.writestr("xl/workbook.xml", '<workbook %s><sheets><sheet name="A" sheetId="1" '
+        zwrite(z, "[Content_Types].xml", CT)
+        zwrite(z, "_rels/.rels", RELS)
+        zwrite(z, "xl/workbook.xml", '<workbook %s><sheets><sheet name="A" sheetId="1" '
                    'r:id="rId1"/></sheets></workbook>' % NS)
-        z.writestr("xl/_rels/workbook.xml.rels",
+        zwrite(z, "xl/_rels/workbook.xml.rels",
                    '<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/'
                    'relationships"><Relationship Id="rId1" Type="%sworksheet" '
                    'Target="worksheets/sheet1.xml"/></Relationships>' % REL)
-        z.writestr("xl/worksheets/sheet1.xml", b"<worksheet><sheetData>" + filler +
+        zwrite(z, "xl/worksheets/sheet1.xml", b"<worksheet><sheetData>" + filler +
                    b"</sheetData></worksheet>")
 
 
@@ -421,6 +428,13 @@ def main():
     with open(p("not_a_workbook.xlsx"), "wb") as f:
         f.write(b"1;13:02:08;1;\r\n2;13:02:38;1;\r\n")
 
+    # fuzz_xlsx also takes the sheet, shared strings, styles and workbook
+    # parts joined by "\xFF\xFE" and zips them itself.
+    with zipfile.ZipFile(p("pursuit.xlsx")) as z, open(
+            os.path.join(FUZZ, "fuzz_xlsx", "pursuit_parts.bin"), "wb") as f:
+        f.write(b"\xFF\xFE".join(z.read(n) for n in (
+            "xl/worksheets/sheet1.xml", "xl/sharedStrings.xml", "xl/styles.xml",
+            "xl/workbook.xml")))
     # Small seeds for the fuzz targets.
     for kind, names in (("xls", ["pursuit.xls", "excel95.xls", "ministream.xls", "records.xls"]),
                         ("xlsx", ["pursuit.xlsx", "formats.xlsx"])):
