@@ -92,6 +92,19 @@ TEST(SerialPortPty, LineSettingChangesWhileOpenReachTheDeviceWithoutReopening) {
     EXPECT_EQ(1, opens);
 }
 
+TEST(SerialPortPty, RatesWithoutAStandardConstantAreAccepted) {
+    PtyPeer peer;
+    TSerialPort port;
+    configureAsCom1(port, peer.slavePath());
+    port.SetBaudRate(TBaudRate::br14400);
+    port.Open();
+    port.SetBaudRate(TBaudRate::brCustom);
+    port.SetCustomBaudRate(250000);
+    port.SetBaudRate(TBaudRate::br9600);
+    EXPECT_EQ(9600, peer.lineSettings().baud);
+    EXPECT_EQ(1, port.WriteString("x"));
+}
+
 TEST(SerialPortPty, MissingDeviceFailsWithCode2AndLeavesThePortClosed) {
     for (const char* name : {"/dev/startklokke-no-such-port", "COM250", ""}) {
         TSerialPort port;

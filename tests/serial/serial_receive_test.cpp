@@ -140,6 +140,37 @@ TEST_F(PortOnPty, BytesArrivingWhileTheMainThreadSleepsComeAfterwardsInOneRead) 
     EXPECT_EQ(std::vector<std::string>{"A:/ID"}, log);
 }
 
+TEST_F(PortOnPty, PeerAnswersByRuleAndTheReplyArrivesInLines) {
+    peer.onReceive("/ID", "Startklokke 2.3\r\n");
+    TSerialPacket lines;
+    lines.SetStopString("\n");
+    std::vector<std::string> got;
+    lines.OnPacket = [&](TSerialPacket&, const std::string& s) { got.push_back(s); };
+    lines.SetSerialPort(&port);
+    port.Open();
+    port.WriteString("/ID");
+    port.WriteString("/DM1");
+    port.WriteString("/ID");
+    ASSERT_TRUE(queue.pumpUntil([&] { return got.size() == 2; }));
+    EXPECT_EQ("Startklokke 2.3\r", got[0]);
+    EXPECT_EQ("Startklokke 2.3\r", got[1]);
+    EXPECT_EQ("/ID/DM1/ID", peer.received());
+}
+
+TEST_F(PortOnPty, ZeroBytesPassUnlessDiscardNullIsOn) {
+    std::vector<std::string> log;
+    RecordingLink a("A", log);
+    port.RegisterLink(&a.link);
+    port.Open();
+    peer.write(std::string("a\0b", 3));
+    ASSERT_TRUE(queue.pumpUntil([&] { return log.size() == 1; }));
+    EXPECT_EQ(std::string("A:a\0b", 5), log[0]);
+    port.SetDiscardNull(true);
+    peer.write(std::string("\0c\0", 3));
+    ASSERT_TRUE(queue.pumpUntil([&] { return log.size() == 2; }));
+    EXPECT_EQ("A:c", log[1]);
+}
+
 TEST_F(PortOnPty, CloseDeliversAHandOverThatIsAlreadyWaiting) {
     std::vector<std::string> log;
     RecordingLink a("A", log);
