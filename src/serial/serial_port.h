@@ -63,6 +63,9 @@ class TCustomSerialPort {
     // Takes effect at the next Open.
     TSerialEvents Events() const { return events_; }
     void SetEvents(TSerialEvents v);
+    // smThreadSync and smWindowSync both deliver through the main-thread
+    // hand-over; smNone runs handlers on the event thread (callers then
+    // synchronise themselves).
     TSyncMethod SyncMethod() const { return syncMethod_; }
     void SetSyncMethod(TSyncMethod v);
 

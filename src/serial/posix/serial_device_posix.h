@@ -3,6 +3,11 @@
 // Port names: a name beginning with "/" is a device path; "COMn" (any case)
 // is /dev/ttyS(n-1); any other name is looked up under /dev. Trailing blanks
 // are not part of the device name. The device must be a terminal.
+// Events: a tty can only be waited on for input and hang-up, so the wait
+// reports evRxChar, and evError when the driver's error counters
+// (TIOCGICOUNT, absent on ptys) moved by the time input arrives or when the
+// device vanished (ceIO, once). The other events are never reported. Queue
+// sizes are checked and otherwise ignored: the tty layer's queues are fixed.
 #include <termios.h>
 
 #include <atomic>
