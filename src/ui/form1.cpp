@@ -130,6 +130,10 @@ void TForm1::connectHandlers() {
     bind(ui_->Button8, &TForm1::BitBtn3Click);
     bind(ui_->Button17, &TForm1::Button17Click);
 
+    bind(ui_->Button9, &TForm1::BitBtn10Click);
+    bind(ui_->Button19, &TForm1::BitBtn12Click);
+    bind(ui_->Button20, &TForm1::BitBtn11Click);
+
     connect(&timer1_->qtimer(), &QTimer::timeout, this, [this] {
         runGuarded(this, *boxes_, [this] {
             if (timer1_->OnTimer) {

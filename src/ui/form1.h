@@ -85,6 +85,11 @@ class TForm1 : public QWidget, public ClockHost {
     void BitBtn3Click();   // Button23 "Oppdater intervall", Button8 "Sett modus"
     void Button17Click();  // "Oppdater lydvalg"
 
+    // --- programmed classes
+    void BitBtn10Click();  // Button9 "Overfør klassene"
+    void BitBtn12Click();  // Button19 "Hent fra excelfil": loads "Klasser.csv"
+    void BitBtn11Click();  // Button20 "Lagre til excelfil": saves "Klasser.csv"
+
     // --- ClockHost
     std::string SelectorText() override;
     std::vector<std::string> SelectorItems() override;

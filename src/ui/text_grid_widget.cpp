@@ -101,6 +101,15 @@ void TTextGrid::reload() {
     goTo(firstDataRow(), 0);
 }
 
+void TTextGrid::commitEditor() {
+    if (!isEditing()) {
+        return;
+    }
+    if (QWidget* editor = indexWidget(currentIndex())) {
+        commitData(editor);
+    }
+}
+
 QStringList TTextGrid::titles() const {
     QStringList out;
     const TextGrid& g = model_->grid();

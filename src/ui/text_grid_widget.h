@@ -35,6 +35,10 @@ class TTextGrid : public QTableView {
 
     // Whether a cell editor is open (the grid's normal state while it works).
     bool isEditing() const { return state() == EditingState; }
+    // Stores the open cell editor's text in the grid, leaving it open. The
+    // window's buttons take no focus, so a click leaves the editor open with
+    // text the grid does not hold yet; tasks that read the grid call this first.
+    void commitEditor();
 
     QStringList titles() const;
     void setTitles(const QStringList& titles);
