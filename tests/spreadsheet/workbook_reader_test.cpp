@@ -203,6 +203,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Failure{"encrypted.xlsx", "The workbook 'PATH' is protected by a password"},
                       Failure{"truncated.xls", "The workbook 'PATH' is damaged: "},
                       Failure{"truncated.xlsx", "The workbook 'PATH' is damaged: "},
+                      Failure{"entities.xlsx",
+                              "The workbook 'PATH' is damaged: the part "
+                              "xl/worksheets/sheet1.xml declares a document type"},
                       Failure{"bomb.xlsx",
                               "The workbook 'PATH' is damaged: the part "
                               "xl/worksheets/sheet1.xml expands beyond 64 MiB"}));

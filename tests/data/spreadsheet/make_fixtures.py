@@ -393,6 +393,22 @@ def xlsx_bomb(path):
                    b"</sheetData></worksheet>")
 
 
+def xlsx_entities(path):
+    """A sheet that declares entities, the start of an expansion attack."""
+    lol = '<!DOCTYPE w [<!ENTITY a "aaaaaaaaaa"><!ENTITY b "&a;&a;&a;&a;&a;&a;&a;&a;">]>'
+    body = '<sheetData><row r="1"><c r="A1" t="inlineStr"><is><t>&b;</t></is></c></row>' \
+           '</sheetData>'
+    xlsx(path, [("A", body)], [], STYLES)
+    with zipfile.ZipFile(path) as z:
+        parts = {n: z.read(n) for n in z.namelist()}
+    sheet = parts["xl/worksheets/sheet1.xml"].decode()
+    head, rest = sheet.split("\n", 1)
+    parts["xl/worksheets/sheet1.xml"] = (head + "\n" + lol + rest).encode()
+    with zipfile.ZipFile(path, "w") as z:
+        for n, data in parts.items():
+            zwrite(z, n, data)
+
+
 def truncate(src, dst, keep):
     with open(src, "rb") as f:
         data = f.read()
@@ -421,6 +437,7 @@ def main():
     xlsx_empty_first(p("empty_first.xlsx"))
     xlsx_formats(p("formats.xlsx"))
     xlsx_bomb(p("bomb.xlsx"))
+    xlsx_entities(p("entities.xlsx"))
     with open(p("encrypted.xlsx"), "wb") as f:
         f.write(cfb({"EncryptionInfo": b"\4\0\4\0" + b"\0" * 60,
                      "EncryptedPackage": b"\0" * 600}))
@@ -428,6 +445,12 @@ def main():
     with open(p("not_a_workbook.xlsx"), "wb") as f:
         f.write(b"1;13:02:08;1;\r\n2;13:02:38;1;\r\n")
 
+    # fuzz_xls wraps input without the compound-file signature as the
+    # workbook stream; these seeds are such bare streams.
+    for name, stream in (("pursuit.biff", wb.get_biff_data()), ("records.biff", biff8_records()),
+                         ("excel95.biff", biff5_book())):
+        with open(os.path.join(FUZZ, "fuzz_xls", name), "wb") as f:
+            f.write(stream)
     # fuzz_xlsx also takes the sheet, shared strings, styles and workbook
     # parts joined by "\xFF\xFE" and zips them itself.
     with zipfile.ZipFile(p("pursuit.xlsx")) as z, open(
