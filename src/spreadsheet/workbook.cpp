@@ -1,5 +1,7 @@
 #include "spreadsheet/workbook.h"
 
+#include <algorithm>
+
 #include "spreadsheet/workbook_fault.h"
 
 namespace sk {

@@ -67,18 +67,24 @@ std::unique_ptr<Workbook> WorkbookReader::open(const std::string& path, char tim
 
 std::unique_ptr<Workbook> WorkbookReader::openBytes(std::string_view bytes, const std::string& name,
                                                     char timeSeparator) {
+    std::unique_ptr<Workbook> wb;
     try {
         if (CompoundFile::hasSignature(bytes)) {
-            return std::make_unique<XlsWorkbook>(bytes, name, timeSeparator);
+            wb = std::make_unique<XlsWorkbook>(bytes, name, timeSeparator);
+        } else if (bytes.substr(0, 4) == std::string_view("PK\x03\x04", 4)) {
+            wb = std::make_unique<XlsxWorkbook>(bytes, name, timeSeparator);
+        } else {
+            throw WorkbookFault(FaultKind::NotWorkbook, bytes.empty()
+                                                            ? "the file is empty"
+                                                            : "neither .xls nor .xlsx content");
         }
-        if (bytes.substr(0, 4) == std::string_view("PK\x03\x04", 4)) {
-            return std::make_unique<XlsxWorkbook>(bytes, name, timeSeparator);
-        }
-        throw WorkbookFault(FaultKind::NotWorkbook,
-                            bytes.empty() ? "the file is empty" : "neither .xls nor .xlsx content");
     } catch (const WorkbookFault& f) {
         throw EWorkbookError(faultMessage(f, name));
     }
+    if (wb->worksheetCount() == 0) {
+        throw EWorkbookError("The workbook '" + name + "' holds no worksheet");
+    }
+    return wb;
 }
 
 }  // namespace sk

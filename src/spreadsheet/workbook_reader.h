@@ -5,13 +5,15 @@
 //
 // Errors: EWorkbookError (workbook.h), its message naming the file and
 // saying whether it is missing or unreadable, not a workbook, encrypted
-// (password protected), or damaged. Nothing is kept open: the file is read
+// (password protected), damaged, or without any worksheet (chart sheets do
+// not count), so an opened workbook has at least one. Nothing is kept open: the file is read
 // whole into memory (at most kMaxFileBytes) and closed before open returns.
 // Threads: any thread; the returned Workbook belongs to the caller.
 // Display texts use `timeSeparator` in place of ':' in time formats.
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "spreadsheet/workbook.h"
 #include "support/conversion.h"

@@ -203,6 +203,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Failure{"encrypted.xlsx", "The workbook 'PATH' is protected by a password"},
                       Failure{"truncated.xls", "The workbook 'PATH' is damaged: "},
                       Failure{"truncated.xlsx", "The workbook 'PATH' is damaged: "},
+                      Failure{"no_sheets.xlsx", "The workbook 'PATH' holds no worksheet"},
                       Failure{"entities.xlsx",
                               "The workbook 'PATH' is damaged: the part "
                               "xl/worksheets/sheet1.xml declares a document type"},

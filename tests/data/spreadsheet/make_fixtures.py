@@ -438,6 +438,7 @@ def main():
     xlsx_formats(p("formats.xlsx"))
     xlsx_bomb(p("bomb.xlsx"))
     xlsx_entities(p("entities.xlsx"))
+    xlsx(p("no_sheets.xlsx"), [], [], STYLES)
     with open(p("encrypted.xlsx"), "wb") as f:
         f.write(cfb({"EncryptionInfo": b"\4\0\4\0" + b"\0" * 60,
                      "EncryptedPackage": b"\0" * 600}))
