@@ -130,6 +130,16 @@ void TForm1::connectHandlers() {
     bind(ui_->Button8, &TForm1::BitBtn3Click);
     bind(ui_->Button17, &TForm1::Button17Click);
 
+    bind(ui_->Button11, &TForm1::BitBtn8Click);
+    bind(ui_->Button12, &TForm1::Button12Click);
+    bind(ui_->BitBtn9, &TForm1::BitBtn9Click);
+    bind(ui_->BitBtn2, &TForm1::BitBtn9Click);
+    bind(ui_->Button7, &TForm1::Button8Click);
+    bind(ui_->Button3, &TForm1::BitBtn4Click);
+    bind(ui_->Sperase, &TForm1::SperaseClick);
+    bind(ui_->spoppdater, &TForm1::spoppdaterClick);
+    bind(ui_->SpeedButton1, &TForm1::spoppdaterClick);
+
     bind(ui_->Button9, &TForm1::BitBtn10Click);
     bind(ui_->Button19, &TForm1::BitBtn12Click);
     bind(ui_->Button20, &TForm1::BitBtn11Click);

@@ -90,6 +90,17 @@ class TForm1 : public QWidget, public ClockHost {
     void BitBtn12Click();  // Button19 "Hent fra excelfil": loads "Klasser.csv"
     void BitBtn11Click();  // Button20 "Lagre til excelfil": saves "Klasser.csv"
 
+    // --- display text and scroll text
+    void BitBtn8Click();   // Button11 "Overfør teksten"
+    void Button12Click();  // "Avslutt modus"
+    void BitBtn9Click();   // BitBtn9, BitBtn2 "Reset"
+    void Button8Click();   // Button7 "Fjern rulleteksten"
+    void BitBtn4Click();   // Button3 "Overfør rulleteksten": says that nothing is sent
+
+    // --- flash erase and firmware upload (the image: FirmwareImage::Builtin())
+    void SperaseClick();     // "Flasherase"
+    void spoppdaterClick();  // spoppdater, SpeedButton1 "Oppdater program"
+
     // --- ClockHost
     std::string SelectorText() override;
     std::vector<std::string> SelectorItems() override;
