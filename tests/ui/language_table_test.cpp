@@ -749,10 +749,11 @@ TEST_F(RealWindow, RowKeysNameControlsOfTheWindow) {
     for (const char* none : {"Label2", "Label6", "Button2", "Button1"}) {
         EXPECT_EQ(nullptr, form->findChild<QObject*>(none)) << none;
     }
-    // Panels the window draws without: their rows are passed over.
-    EXPECT_EQ(
-        (QStringList{"Panel1", "Panel19", "Panel7", "Panel20", "Panel9", "Panel13", "Panel16"}),
-        missing);
+    // A panel the window draws without only loses an unseen caption; any
+    // other missing control would lose a text the operator reads.
+    for (const QString& key : missing) {
+        EXPECT_TRUE(key.startsWith("Panel")) << key.toStdString();
+    }
 }
 
 TEST_F(RealWindow, StartsInNorwegianSwitchesToEnglishAndBack) {
