@@ -26,6 +26,8 @@ bool isGridKey(const QKeyEvent& event) {
         case Qt::Key_Enter:
         case Qt::Key_Up:
         case Qt::Key_Down:
+            // With Shift they extend the selected range (the view's own move).
+            return !(event.modifiers() & Qt::ShiftModifier);
         case Qt::Key_Insert:
             return true;
         default:

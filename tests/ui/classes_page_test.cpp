@@ -180,6 +180,22 @@ TEST_F(ClassesPageTest, LoadingWithoutAClassFileShowsItsPathAndKeepsTheTable) {
     EXPECT_EQ("5", table().Cells(0, 1));
 }
 
+TEST_F(ClassesPageTest, RangesAreSelectedWithShiftFromTheOpenCellAndWithShiftClick) {
+    auto selected = [this] {
+        return static_cast<int>(ui().grid->selectionModel()->selectedIndexes().size());
+    };
+    ASSERT_TRUE(ui().grid->isEditing());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(2, selected()) << "Shift+Down from the open cell extends the range";
+    EXPECT_EQ(3, table().RowCount()) << "and appends nothing";
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    EXPECT_EQ(1, selected());
+    const QRect corner = ui().grid->visualRect(ui().grid->model()->index(2, 2));
+    QTest::mouseClick(ui().grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, corner.center());
+    EXPECT_EQ(6, selected()) << "two rows by three columns";
+}
+
 // A full disk, played by a file-size limit (tests run as root, so
 // permissions would not stop the write).
 class FileSizeLimit {
