@@ -22,7 +22,11 @@
 //   changed and before any text is set. An error while one control's texts are
 //   set is swallowed and the walk goes on. Out-of-range values and shrinking
 //   the table are answered through the message-box function, which a test may
-//   replace; nothing else is shown.
+//   replace (the default is a modal QMessageBox titled with the application's
+//   display name); their line breaks are '\n'. Nothing else is shown.
+// - The window's font family follows CharSets per language; Qt has no
+//   character sets, so the number is only kept in the window's "charSet"
+//   property to be recorded back.
 #include <QMessageBox>
 #include <QObject>
 #include <QString>
