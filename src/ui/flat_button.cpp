@@ -13,7 +13,7 @@ QStyle::StandardPixmap pixmapFor(const QString& name, bool* found) {
         {"clock", QStyle::SP_BrowserReload},
         {"open", QStyle::SP_DialogOpenButton},
         {"save", QStyle::SP_DialogSaveButton},
-        {"help", QStyle::SP_DialogHelpButton},
+        {"help", QStyle::SP_MessageBoxQuestion},
         {"search", QStyle::SP_FileDialogContentsView},
         {"menu", QStyle::SP_FileDialogListView},
         {"exit", QStyle::SP_DialogCloseButton},

@@ -73,12 +73,23 @@ TForm1::~TForm1() {
 void TForm1::applyLook() {
     setFont(windowFont());
     fillBackground(this, QPalette::Window, kSkyBlue);
+    // The mode column is 168 px wide in the design; where the font is wider
+    // than the one it was drawn with, it widens so no mode name is cut.
+    const int modeWidth = qMax(ui_->rbModus->width(), ui_->rbModus->sizeHint().width());
+    ui_->rbModus->setFixedWidth(modeWidth);
+    ui_->Panel34->setFixedWidth(qMax(ui_->Panel34->width(), modeWidth + 2));
+
     // Labels that show what the clock sent are plain text: a reply is never
     // read as markup.
     ui_->lbserial->setTextFormat(Qt::PlainText);
     ui_->lbfunnet->setTextFormat(Qt::PlainText);
 
     for (QWidget* w : findChildren<QWidget*>()) {
+        // Panels paint their own background, so what lies under them (the
+        // controls kept out of sight) stays hidden.
+        if (w->objectName().startsWith(QLatin1String("Panel"))) {
+            w->setAutoFillBackground(true);
+        }
         const QString band = w->property("band").toString();
         if (band.isEmpty()) {
             continue;
@@ -185,18 +196,28 @@ void TForm1::onFocusWindowChanged(QWindow* window) {
     if (!run) {
         return;
     }
-    if (skipNextActivation_) {
-        skipNextActivation_ = false;
-        return;
-    }
     // Queued: the activation may open a message box, which should not start
     // inside the window system's focus notification.
     QMetaObject::invokeMethod(
         this,
         [this] {
-            if (!guarded(&TForm1::FormActivate)) {
-                skipNextActivation_ = true;
+            // A failed activation shows its error box; the return from that
+            // box must not start the activation again, or the box would come
+            // back for ever. The return arrives either while the box is still
+            // up (the box's own event loop) or just after it.
+            if (activating_) {
+                returnSeenWhileActivating_ = true;
+                return;
             }
+            if (skipNextActivation_) {
+                skipNextActivation_ = false;
+                return;
+            }
+            activating_ = true;
+            returnSeenWhileActivating_ = false;
+            const bool ok = guarded(&TForm1::FormActivate);
+            activating_ = false;
+            skipNextActivation_ = !ok && !returnSeenWhileActivating_;
         },
         Qt::QueuedConnection);
 }

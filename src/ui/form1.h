@@ -145,6 +145,8 @@ class TForm1 : public QWidget, public ClockHost {
     bool refreshingSelector_ = false;
     bool activatedOnce_ = false;
     bool otherOwnWindowHadFocus_ = false;
+    bool activating_ = false;
+    bool returnSeenWhileActivating_ = false;
     bool skipNextActivation_ = false;
     int activations_ = 0;
 };

@@ -130,7 +130,7 @@ void LedLabel::paintEvent(QPaintEvent*) {
     const double cellW = double(width()) / cells_;
     const double h = height();
     const double stroke = qMax(2.0, qMin(cellW, h) / 9.0);
-    const QColor unlit(45, 45, 35);
+    const QColor unlit(34, 34, 24);
 
     for (int cell = 0; cell < cells_; ++cell) {
         const QChar ch = cell < text_.size() ? text_.at(cell) : QChar(u' ');

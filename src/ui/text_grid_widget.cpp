@@ -84,6 +84,7 @@ TTextGrid::TTextGrid(QWidget* parent) : QTableView(parent), model_(new TextGridM
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setWordWrap(false);
+    setTextElideMode(Qt::ElideNone);
 
     QPalette p = palette();
     p.setColor(QPalette::Base, Qt::white);

@@ -36,7 +36,9 @@ QFont subtitleFont() {
     return sansAt(windowFamilies(), 13, true);
 }
 QFont gridFont() {
-    return sansAt({"Tahoma", "Verdana", "DejaVu Sans", "Liberation Sans", "Arial"}, 11, false);
+    // Tahoma is narrow; Verdana and DejaVu are not, and would not fit the
+    // titles into 64-pixel columns.
+    return sansAt({"Tahoma", "Liberation Sans", "Arial", "Nimbus Sans", "DejaVu Sans"}, 11, false);
 }
 
 }  // namespace sk

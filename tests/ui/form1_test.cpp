@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QStackedWidget>
@@ -188,6 +189,55 @@ TEST_F(Form1Test, FormActivateRunsAgainAfterAnotherWindowOfTheProgram) {
     EXPECT_EQ(2, form->activationCount());
     EXPECT_EQ(2, ports.runs);
     EXPECT_EQ(ui().TabSheet1, page());
+}
+
+TEST_F(Form1Test, FormActivateDoesNotRunOnReturnFromAnotherProgram) {
+    showAndActivate();
+    ASSERT_EQ(1, form->activationCount());
+    ui().Button21->click();
+    // Focus leaves the program (no window of ours has it) and comes back.
+    emit qGuiApp->focusWindowChanged(nullptr);
+    emit qGuiApp->focusWindowChanged(form->windowHandle());
+    QTest::qWait(20);
+    EXPECT_EQ(1, form->activationCount());
+    EXPECT_EQ(ui().TabSheet2, page());
+
+    // A window of ours in between (a message box) does count, also when the
+    // focus passes through "nobody" on the way back.
+    QWidget box;
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    emit qGuiApp->focusWindowChanged(box.windowHandle());
+    emit qGuiApp->focusWindowChanged(nullptr);
+    emit qGuiApp->focusWindowChanged(form->windowHandle());
+    QTest::qWait(20);
+    EXPECT_EQ(2, form->activationCount());
+    EXPECT_EQ(ui().TabSheet1, page());
+}
+
+TEST_F(Form1Test, AFailedActivationIsNotRepeatedByClosingItsOwnErrorBox) {
+    ports.ports = {{"/nonexistent/skport", ""}};
+    showAndActivate();
+    ASSERT_EQ(1, form->activationCount());
+    ASSERT_EQ(1u, boxes.boxes.size());
+    EXPECT_EQ(QStringLiteral("Unable to open com port (win error code: 2)"), boxes.boxes[0].text);
+
+    // The error box had the focus; back on the window, the activation that
+    // failed is not started again (it would raise the same box for ever).
+    QWidget box;
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    emit qGuiApp->focusWindowChanged(box.windowHandle());
+    emit qGuiApp->focusWindowChanged(form->windowHandle());
+    QTest::qWait(20);
+    EXPECT_EQ(1, form->activationCount());
+    EXPECT_EQ(1u, boxes.boxes.size());
+
+    // Any later return from a window of ours activates again.
+    emit qGuiApp->focusWindowChanged(box.windowHandle());
+    emit qGuiApp->focusWindowChanged(form->windowHandle());
+    QTest::qWait(20);
+    EXPECT_EQ(2, form->activationCount());
 }
 
 TEST_F(Form1Test, AMissingPortShowsThePortErrorUnchanged) {
