@@ -37,6 +37,14 @@ class ProgressShown {
     PursuitPage& page_;
 };
 
+std::string ConvertIntoFaktexcel(PursuitPage& page, const std::string& path) {
+    struct Notice {
+        PursuitPage& page;
+        ~Notice() { page.FaktexcelChanged(); }
+    } notice{page};
+    return ConvertSpreadsheetList(page.faktexcel(), path, page.TimeSeparator());
+}
+
 void SendCorridorFilter(ClockConnection& conn, const std::string& corridor) {
     const bool allCorridors = !corridor.empty() && (corridor[0] == 'A' || corridor[0] == '0');
     if (allCorridors) {
@@ -77,7 +85,7 @@ int LineDelayMs(std::string_view tctdelay) {
 void BitBtn6Click(ClockConnection& conn, TimeoutTimer& Timer1, PursuitPage& page) {
     std::string listPath = page.FileEdit1();
     if (IsSpreadsheetList(listPath)) {
-        listPath = ConvertSpreadsheetList(page.faktexcel(), listPath, page.TimeSeparator());
+        listPath = ConvertIntoFaktexcel(page, listPath);
     } else {
         CheckTextList(listPath);
     }

@@ -67,8 +67,11 @@ class PursuitPage {
     virtual std::string TimeEdit2() = 0;
     // The separator of the time field's format.
     virtual char TimeSeparator() = 0;
-    // The hidden grid that receives a workbook list.
+    // The hidden grid that receives a workbook list, and the notice that it
+    // was changed (after a conversion, whether it succeeded or not), so a
+    // view over it can show it anew.
     virtual TextGrid& faktexcel() = 0;
+    virtual void FaktexcelChanged() = 0;
     // The progress bar `prog` (range 0 to 100).
     virtual void SetProgressVisible(bool visible) = 0;
     virtual int ProgressPosition() = 0;

@@ -155,6 +155,12 @@ void TForm1::connectHandlers() {
     bind(ui_->Button19, &TForm1::BitBtn12Click);
     bind(ui_->Button20, &TForm1::BitBtn11Click);
 
+    bind(ui_->Button18, &TForm1::BitBtn6Click);
+    bind(ui_->BitBtn7, &TForm1::BitBtn7Click);
+    bind(ui_->BitBtn1, &TForm1::BitBtn7Click);
+    bind(ui_->Button15, &TForm1::Button15Click);
+    bind(ui_->Button16, &TForm1::Button16Click);
+
     connect(&timer1_->qtimer(), &QTimer::timeout, this, [this] {
         runGuarded(this, *boxes_, [this] {
             if (timer1_->OnTimer) {

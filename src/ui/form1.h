@@ -90,6 +90,12 @@ class TForm1 : public QWidget, public ClockHost {
     void BitBtn12Click();  // Button19 "Hent fra excelfil": loads "Klasser.csv"
     void BitBtn11Click();  // Button20 "Lagre til excelfil": saves "Klasser.csv"
 
+    // --- pursuit-start transfer
+    void BitBtn6Click();   // Button18 "Overfør"
+    void BitBtn7Click();   // BitBtn7, BitBtn1 "Test"
+    void Button15Click();  // "Still likt med PC klokken"
+    void Button16Click();  // "Sett tiden som angitt over"
+
     // --- display text and scroll text
     void BitBtn8Click();   // Button11 "Overfør teksten"
     void Button12Click();  // "Avslutt modus"

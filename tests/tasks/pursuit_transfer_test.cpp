@@ -41,6 +41,7 @@ class FakePage : public PursuitPage {
     std::string TimeEdit2() override { return timeEdit2; }
     char TimeSeparator() override { return ':'; }
     TextGrid& faktexcel() override { return grid; }
+    void FaktexcelChanged() override { ++gridChanges; }
     void SetProgressVisible(bool visible) override {
         if (visible != progVisible) {
             progShown.push_back(visible);
@@ -55,6 +56,7 @@ class FakePage : public PursuitPage {
     std::string delay = "300";
     std::string timeEdit2 = "10:00:00";
     TextGrid grid{5, 3, 1};
+    int gridChanges = 0;
     bool progVisible = false;
     std::vector<bool> progShown;  // each change of visibility
     int progPosition = 0;
@@ -341,6 +343,7 @@ TEST_P(WorkbookList, IsConvertedAndItsDataLinesSent) {
         host.log);
     EXPECT_TRUE(std::filesystem::exists(dir_ / "pursuittvk"));
     EXPECT_EQ("Startnr", page.grid.Cells(0, 0));
+    EXPECT_EQ(1, page.gridChanges);
     // Nine lines in the file: the title, six rows (one spans two lines), "Slutt".
     EXPECT_EQ(90, page.progPosition);
     const std::string all = ReceivedAfter("/SC100000");
@@ -352,6 +355,7 @@ TEST_P(WorkbookList, ThatCannotBeReadEndsItBeforeTheLogIsClearedOrAnythingSent) 
     EXPECT_THROW(Transfer(), std::runtime_error);
     EXPECT_TRUE(steps.empty());
     EXPECT_EQ(std::vector<std::string>{"-"}, host.log);
+    EXPECT_EQ(1, page.gridChanges);
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, WorkbookList, ::testing::Values("xls", "xlsx"));

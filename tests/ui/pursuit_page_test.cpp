@@ -1,0 +1,185 @@
+// The pursuit-start page end to end: a list picked in the file field and
+// sent with "Overfør" to a pseudo-terminal clock, the clock's replies in the
+// log, a workbook list through the hidden grid, and the page's other buttons.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QStackedWidget>
+#include <QTest>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+
+#include "fake_clock_host.h"
+#include "protocol/clock_connection.h"
+#include "pty_peer.h"
+#include "recording_message_boxes.h"
+#include "recording_pacer.h"
+#include "serial/serial_link.h"
+#include "serial/serial_port.h"
+#include "ui/file_edit.h"
+#include "ui/form1.h"
+#include "ui/text_grid_widget.h"
+#include "ui/time_edit.h"
+#include "ui_form1.h"
+#include "ui_test_main.h"
+
+namespace sk {
+namespace {
+
+class PursuitPageTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        test::uiApp();
+        std::random_device rd;
+        dir = std::filesystem::temp_directory_path() /
+              ("sk_pursuit_page_" + std::to_string(rd()) + std::to_string(rd()));
+        std::filesystem::create_directories(dir);
+        if (const char* old = std::getenv("TMPDIR")) {
+            oldTmp = old;
+        }
+        setenv("TMPDIR", dir.c_str(), 1);
+
+        form = std::make_unique<TForm1>(FormServices{&pacer, &ports, &boxes});
+        ports.ports = {{peer.slavePath(), ""}};
+        // A pty drops what its peer has not read yet when the port closes; a
+        // real line has sent it by then (the write drains).
+        written.OnTxBuf = [this](TCustomSerialPort&, const char*, int count) {
+            writtenBytes += static_cast<std::size_t>(count);
+        };
+        com1().RegisterLink(&written);
+        com1().OnBeforeClose = [this](TCustomSerialPort&) {
+            EXPECT_TRUE(peer.waitForBytes(writtenBytes)) << "peer missed bytes";
+        };
+
+        form->show();
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [this] { return peer.received().find("/ID") != std::string::npos; }, 3000));
+        ui().btjakt->click();
+        ASSERT_EQ(ui().TabSheet3, ui().PageControl1->currentWidget());
+        QApplication::processEvents();
+        from = peer.received().size();
+        pacer.clear();
+        boxes.boxes.clear();
+    }
+    void TearDown() override {
+        com1().UnRegisterLink(&written);
+        form.reset();
+        QApplication::processEvents();
+        if (oldTmp.empty()) {
+            unsetenv("TMPDIR");
+        } else {
+            setenv("TMPDIR", oldTmp.c_str(), 1);
+        }
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+    }
+
+    Ui::Form1& ui() { return form->ui(); }
+    TSerialPort& com1() { return form->connection().com1(); }
+    std::string sent() { return peer.received().substr(from); }
+    QStringList logLines() { return ui().Memo1->toPlainText().split('\n'); }
+    bool closed() {
+        return QTest::qWaitFor([this] { return !com1().Connected(); }, 2000);
+    }
+    std::string listFile(const std::string& bytes) {
+        const std::string path = (dir / "jakt.txt").string();
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+
+    std::filesystem::path dir;
+    std::string oldTmp;
+    test::PtyPeer peer;
+    test::RecordingPacer pacer;
+    test::FakePortEnumerator ports;
+    test::RecordingMessageBoxes boxes;
+    std::unique_ptr<TForm1> form;
+    TSerialLink written;
+    std::size_t writtenBytes = 0;
+    std::size_t from = 0;
+};
+
+TEST_F(PursuitPageTest, PageOpensWithItsFieldsAsCreated) {
+    EXPECT_EQ(QStringLiteral("Alle"), ui().txtSluse->text());
+    EXPECT_EQ(QStringLiteral("300"), ui().tctdelay->text());
+    EXPECT_FALSE(ui().prog->isVisible());
+    EXPECT_EQ(0, ui().prog->value());
+    EXPECT_EQ(QStringLiteral("-"), ui().Memo1->toPlainText());
+    EXPECT_EQ(QStringLiteral("10:00:00"), ui().TimeEdit2->timeText());
+    EXPECT_FALSE(ui().faktexcel->isVisible());
+}
+
+TEST_F(PursuitPageTest, TransferSendsTheListLogsItAndTheClocksReplies) {
+    peer.onReceive("1;13:02:08;1;\r\n", "+\r\n");
+    ui().FileEdit1->setText(QString::fromStdString(
+        listFile("Startnr;Starttid;Sluse;\r\n1;13:02:08;1;\r\n2,13:02:38,2\r\n")));
+    ui().txtSluse->setText("2");
+    ui().tctdelay->setText("0");
+    ui().Button18->click();
+    ASSERT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text.toStdString();
+
+    EXPECT_EQ(
+        "/ERASELIST\r\n/EON\r\n/SGATE02\r\n/RECVLIST\r\n1;13:02:08;1;\r\n2;13:02:38;2\r\n"
+        "/PUREND\r\n/DM6\r\n/SC100000",
+        sent());
+    EXPECT_EQ((std::vector<int>{300, 300, 300, 300, 300, 300, 300}), pacer.pauses());
+    EXPECT_TRUE(closed());
+    EXPECT_FALSE(ui().prog->isVisible());
+    EXPECT_EQ(30, ui().prog->value());
+    const QStringList log = logLines();
+    EXPECT_EQ(QStringLiteral("Starter overføring"), log.front());
+    EXPECT_TRUE(log.contains(QStringLiteral("2,13:02:38,2")));
+    EXPECT_EQ(QStringLiteral("Ferdig"), log.back());
+    // The reply comes as one line per packet component ("\n" ends the first
+    // one's packets now): logged, and logged again with "Svarer:".
+    EXPECT_TRUE(QTest::qWaitFor(
+        [this] { return ui().Memo1->toPlainText().contains(QStringLiteral("Svarer:+")); }, 2000));
+}
+
+TEST_F(PursuitPageTest, WorkbookListGoesThroughTheHiddenGrid) {
+    ui().FileEdit1->setText(QStringLiteral(SK_SPREADSHEET_DATA "/pursuit.xlsx"));
+    ui().tctdelay->setText("0");
+    ui().Button18->click();
+    ASSERT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text.toStdString();
+    EXPECT_EQ(8, ui().faktexcel->model()->rowCount()) << "the view shows the imported list";
+    EXPECT_NE(std::string::npos, sent().find("\r\n4;13:02:08;2;\"Nordmann; \"\"Kari\"\"\"\r\n"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "pursuittvk"));
+    EXPECT_EQ(QStringLiteral("Ferdig"), logLines().back());
+}
+
+TEST_F(PursuitPageTest, MissingListShowsItsNameAfterTheOpeningCommandsAndLeavesThePortOpen) {
+    const std::string path = (dir / "borte.txt").string();
+    ui().FileEdit1->setText(QString::fromStdString(path));
+    ui().Button18->click();
+    ASSERT_EQ(1u, boxes.boxes.size());
+    EXPECT_EQ(QString::fromStdString("Cannot open file " + path + "."), boxes.boxes[0].text);
+    EXPECT_EQ("/ERASELIST\r\n/EON\r\n/RGATE\r\n/RECVLIST\r\n", sent());
+    EXPECT_TRUE(com1().Connected());
+    EXPECT_FALSE(ui().prog->isVisible());
+}
+
+TEST_F(PursuitPageTest, TimeButtonsAndTheTestButtonSendAndClose) {
+    ui().TimeEdit2->setTimeText("13:02:08");
+    ui().Button16->click();
+    EXPECT_TRUE(closed());
+    EXPECT_EQ(QStringLiteral("Klokken satt til: 130208"), logLines().back());
+
+    ui().BitBtn1->click();  // beyond the panel's edge, but a click still runs it
+    EXPECT_TRUE(closed());
+    pacer.setNow(10, 0, 0, 400);
+    ui().Button15->click();
+    EXPECT_TRUE(closed());
+    EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text.toStdString();
+    EXPECT_EQ("/SC130208/DM4/SHOWLIST/SC100001", sent());
+}
+
+}  // namespace
+}  // namespace sk
