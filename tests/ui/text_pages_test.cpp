@@ -44,6 +44,17 @@ class TextPages : public ::testing::Test {
         QApplication::processEvents();
     }
 
+    // The clock's loader acknowledges every record of the update; it listens
+    // from the second service code on.
+    void AcknowledgeRecords() {
+        pacer.onSleep = [this](int) {
+            if (pacer.pauses().size() == 3) {
+                ASSERT_TRUE(peer.waitForText("3857\n"));
+                peer.onReceive("\n", "+");
+            }
+        };
+    }
+
     Ui::Form1& ui() { return form->ui(); }
     bool portOpen() { return form->connection().com1().Connected(); }
 
@@ -111,14 +122,7 @@ TEST_F(TextPages, DecliningTheUpdateWritesNothing) {
 
 TEST_F(TextPages, UpdateSendsTheBuiltinImageAndShowsTheEnd) {
     boxes.answers = {true};
-    // The clock's loader acknowledges every record; it listens from the
-    // second service code on.
-    pacer.onSleep = [this](int) {
-        if (pacer.pauses().size() == 3) {
-            ASSERT_TRUE(peer.waitForText("3857\n"));
-            peer.onReceive("\n", "+");
-        }
-    };
+    AcknowledgeRecords();
     form->spoppdaterClick();
 
     const FirmwareImage& image = FirmwareImage::Builtin();
@@ -148,6 +152,16 @@ TEST_F(TextPages, UpdateSendsTheBuiltinImageAndShowsTheEnd) {
     EXPECT_FALSE(form->Timer1().Enabled());
     EXPECT_FALSE(portOpen());
     EXPECT_EQ(1u, boxes.boxes.size()) << "only the question";
+}
+
+TEST_F(TextPages, GaugeCountsOnFromWhereItStoodAndStopsAtItsMaximum) {
+    ui().goppdater->setMaximum(2882);
+    ui().goppdater->setValue(2800);
+    boxes.answers = {true};
+    AcknowledgeRecords();
+    form->spoppdaterClick();
+    EXPECT_EQ(2882, ui().goppdater->value());
+    EXPECT_TRUE(ui().lbferdig->isVisibleTo(form.get()));
 }
 
 }  // namespace
