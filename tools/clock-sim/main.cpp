@@ -1,7 +1,8 @@
 // startklokke-sim: a virtual start clock on a pseudo-terminal. It publishes
 // the pty so the tool's port discovery lists it (as the clock's USB adapter
-// unless --plain), prints every command it receives with what the clock would
-// now show, and answers "/ID".
+// unless --plain), prints every command it receives with what changed and
+// what the clock would now show, answers "/ID", and acts as the firmware
+// loader (answers "+" or "-" per record).
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -30,11 +31,14 @@ void OnStopSignal(int) {
 void Usage() {
     std::fprintf(stderr,
                  "usage: startklokke-sim [--plain] [--silent] [--hangup-after N] [--id ID]\n"
+                 "                       [--reject-record N]... [--silent-record N]...\n"
                  "                       [--publish-dir DIR]\n"
                  "  --plain           publish as an ordinary serial port, not the clock's adapter\n"
                  "  --silent          never answer\n"
                  "  --hangup-after N  hang up after N received bytes\n"
                  "  --id ID           serial number in the identifier (default SIM0001)\n"
+                 "  --reject-record N answer \"-\" to firmware record N (from 1) once\n"
+                 "  --silent-record N do not answer firmware record N once (it is not written)\n"
                  "  --publish-dir DIR where the port is published\n"
                  "                    (default ${XDG_RUNTIME_DIR:-/tmp}/startklokke-sim)\n");
 }
@@ -55,7 +59,7 @@ std::string Printable(const std::string& text) {
             out += "\\r";
         } else if (c == '\n') {
             out += "\\n";
-        } else if (c < 0x20 || c == 0x7f) {
+        } else if (c < 0x20 || c >= 0x7f) {
             char hex[8];
             std::snprintf(hex, sizeof hex, "\\x%02X", c);
             out += hex;
@@ -71,6 +75,9 @@ void Print(const std::vector<sk::sim::HandledCommand>& commands, int master, boo
         sk::sim::DayMs now = PcTimeOfDay();
         std::printf("%s  %-22s %-22s %s\n", sk::sim::FormatDayMs(now).c_str(),
                     Printable(command.text).c_str(), command.effect.c_str(), command.shown.c_str());
+        for (const auto& line : command.details) {
+            std::printf("    %s\n", line.c_str());
+        }
         if (!command.reply.empty() && !silent) {
             if (::write(master, command.reply.data(), command.reply.size()) < 0) {
                 std::printf("    (reply not sent: %s)\n", std::strerror(errno));
@@ -89,6 +96,7 @@ int main(int argc, char** argv) {
     bool silent = false;
     long hangupAfter = -1;
     std::string id = "SIM0001";
+    sk::sim::LoaderOptions loader;
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     std::string publishDir =
         std::string(runtime && *runtime ? runtime : "/tmp") + "/startklokke-sim";
@@ -106,6 +114,14 @@ int main(int argc, char** argv) {
                 Usage();
                 return 2;
             }
+        } else if ((arg == "--reject-record" || arg == "--silent-record") && hasValue) {
+            char* end = nullptr;
+            long n = std::strtol(argv[++i], &end, 10);
+            if (*end != '\0' || n < 1) {
+                Usage();
+                return 2;
+            }
+            (arg == "--reject-record" ? loader.rejectOnce : loader.silentOnce).insert(n);
         } else if (arg == "--id" && hasValue) {
             id = argv[++i];
         } else if (arg == "--publish-dir" && hasValue) {
@@ -162,14 +178,14 @@ int main(int argc, char** argv) {
                 silent ? ", silent" : "", plain ? ", plain port" : "");
     std::fflush(stdout);
 
-    sk::sim::ClockSimulator clock(id);
+    sk::sim::ClockSimulator clock(id, loader);
     long received = 0;
     int result = 0;
     while (!stopRequested) {
         pollfd pfd{master, POLLIN, 0};
         // Block until bytes arrive; a half-received variable argument is
         // completed once the line has been quiet for a moment.
-        int timeout = clock.HasPending() ? 150 : -1;
+        int timeout = clock.WantsFlush() ? 150 : -1;
         int n = ::poll(&pfd, 1, timeout);
         if (n < 0) {
             if (errno == EINTR) {
@@ -204,8 +220,9 @@ int main(int argc, char** argv) {
         Print(clock.Feed(std::string_view(buf, take), PcTimeOfDay()), master, silent);
         if (hangUp) {
             Print(clock.Flush(PcTimeOfDay()), master, true);
-            std::printf("%s  hanging up after %ld bytes\n",
-                        sk::sim::FormatDayMs(PcTimeOfDay()).c_str(), received);
+            std::printf("%s  hanging up after %ld bytes%s\n",
+                        sk::sim::FormatDayMs(PcTimeOfDay()).c_str(), received,
+                        clock.HasPending() ? " (an unfinished line left)" : "");
             std::fflush(stdout);
             break;
         }
