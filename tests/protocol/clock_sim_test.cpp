@@ -9,6 +9,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <thread>
 
 #include "clock_simulator.h"
@@ -459,6 +460,63 @@ TEST(ClockSimulator, DamagedRecordIsRefusedWithoutSwallowingTheNext) {
               Texts(done));
     EXPECT_EQ((std::vector<std::string>{"-", "+", "-", "-", "+"}), Replies(done));
     EXPECT_FALSE(clock.HasPending());
+}
+
+TEST(ClockSimulator, HowTheBytesAreSplitIntoReadsChangesNothing) {
+    std::string session =
+        "/DM1/SND0/S100/SI030/SS100000/SC101500/ID/DM4/MAKEC/CF0001/CT0050"
+        "/CS100000/CI030/CP1/CLASSAVE/CE/SND1/S101/DM4/ERASELIST\r\n/EON\r\n"
+        "/SGATE012\r\n/RECVLIST\r\n1;10:20:00;12;\r\n2,10:20:30,1\r\n"
+        "/PUREND\r\n/DM6\r\n/SC101500/PCEXIT/EOFF/PCSLAVE1abcdef\xE6\xF8\xE5\r\n"
+        "/PCEXIT/ERASEFLASH\r\n/RE7D2C9\n3857\n";
+    std::string r1 = Record(0x4000, 16), r2 = Record(0x4010, 3);
+    session += r1 + "\n" + r1 + r2 + "\n:00000001FF\n/ID";
+
+    auto run = [&](const std::vector<std::size_t>& cuts) {
+        ClockSimulator clock("SIM0001", LoaderOptions{{1}, {}});
+        std::vector<HandledCommand> done;
+        std::size_t from = 0;
+        for (std::size_t to : cuts) {
+            for (auto& d : clock.Feed(session.substr(from, to - from), kTen)) {
+                done.push_back(std::move(d));
+            }
+            from = to;
+        }
+        EXPECT_FALSE(clock.HasPending());
+        EXPECT_TRUE(clock.State().classes.empty());  // the flash erase took it
+        EXPECT_EQ(19, clock.State().loader.dataBytes());
+        // A record is answered as soon as its bytes are in, so a "\n" that
+        // comes in the next read is not shown with it.
+        auto texts = Texts(done);
+        for (auto& t : texts) {
+            if (t[0] == ':' && t.back() == '\n') {
+                t.pop_back();
+            }
+        }
+        return std::make_pair(texts, Replies(done));
+    };
+    auto whole = run({session.size()});
+    ASSERT_EQ(41u, whole.first.size());
+    EXPECT_EQ("1abcdef\xE6\xF8\xE5\r\n", whole.first[31]);
+    EXPECT_EQ(r1, whole.first[36]);
+    EXPECT_EQ(r1, whole.first[37]);  // the repeat, directly followed by the next record
+    EXPECT_EQ((std::vector<std::string>{"-", "+", "+", "+", "Startklokke SIM0001\r\n"}),
+              std::vector<std::string>(whole.second.begin() + 36, whole.second.end()));
+
+    std::mt19937 random(20261211);
+    for (int round = 0; round < 200; ++round) {
+        std::vector<std::size_t> cuts;
+        for (std::size_t at = 0; at < session.size();) {
+            at = std::min(session.size(), at + 1 + random() % 12);
+            cuts.push_back(at);
+        }
+        auto split = run(cuts);
+        ASSERT_EQ(whole.first.size(), split.first.size()) << "round " << round;
+        for (std::size_t i = 0; i < whole.first.size(); ++i) {
+            ASSERT_EQ(whole.first[i], split.first[i]) << "round " << round << ", command " << i;
+            ASSERT_EQ(whole.second[i], split.second[i]) << "round " << round << ", command " << i;
+        }
+    }
 }
 
 TEST(ClockSimulator, UnfinishedLineWaitsForItsEndInsteadOfBeingCutOnAQuietLine) {
