@@ -345,6 +345,23 @@ TEST_F(Form1PtyTest, ActivationIdentifiesTheClockAndShowsItsAnswer) {
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
+TEST_F(Form1PtyTest, TypingInTheSelectorRunsTheChangeHandlerEachTime) {
+    showAndActivate();
+    ASSERT_TRUE(peer.waitForText("/ID"));
+    ASSERT_EQ(9600, peer.lineSettings().baud);
+    // Every keystroke runs the handler, which reopens the port the connection
+    // holds at the speed the selector's text calls for.
+    QLineEdit* edit = ui().cbserieporter->lineEdit();
+    const QString path = QString::fromStdString(peer.slavePath());
+    edit->selectAll();
+    QTest::keyClicks(edit, path + QStringLiteral(" Tovik USB TIMER "));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return peer.lineSettings().baud == 115200; }, 2000));
+    edit->selectAll();
+    QTest::keyClicks(edit, path + QStringLiteral(" Serial port"));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return peer.lineSettings().baud == 9600; }, 2000));
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
 TEST_F(Form1PtyTest, OrdinarySetupWritesItsCommandsAndClosesThePort) {
     showAndActivate();
     ASSERT_TRUE(peer.waitForText("/ID"));
