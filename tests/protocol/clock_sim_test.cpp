@@ -519,6 +519,20 @@ TEST(ClockSimulator, HowTheBytesAreSplitIntoReadsChangesNothing) {
     }
 }
 
+TEST(ClockSimulator, TextThatNeverEndsIsCutInsteadOfHeldWithoutBound) {
+    for (std::string_view start : {"x", "/CP", ":zz", "/SGATE0"}) {
+        ClockSimulator clock;
+        std::size_t handled = clock.Feed(start, kTen).size();
+        for (int i = 0; i < 100; ++i) {
+            handled += clock.Feed(std::string(500, 'y'), kTen).size();
+        }
+        EXPECT_LT(0u, handled) << start;
+        auto done = clock.Feed("\n/ID", kTen);
+        ASSERT_FALSE(done.empty());
+        EXPECT_EQ("/ID", done.back().text);
+    }
+}
+
 TEST(ClockSimulator, UnfinishedLineWaitsForItsEndInsteadOfBeingCutOnAQuietLine) {
     ClockSimulator clock;
     Writes(clock, {"/RECVLIST\r\n"});

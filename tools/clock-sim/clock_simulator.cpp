@@ -10,6 +10,9 @@ namespace sk::sim {
 namespace {
 
 constexpr DayMs kDayMs = 24LL * 3600 * 1000;
+// Longer than anything the PC sends; a line that never ends is cut here
+// rather than held without bound.
+constexpr std::size_t kMaxLine = 4096;
 
 bool IsLineEnd(char c) {
     return c == '\r' || c == '\n';
@@ -519,8 +522,9 @@ std::vector<HandledCommand> ClockSimulator::Cut(bool flushing, DayMs pcNow) {
                     end = std::string_view::npos;
                 }
             }
+            bool mayWait = !flushing && in.size() <= kMaxLine;
             if (end == std::string_view::npos || end > in.size()) {
-                if (!flushing) {
+                if (mayWait) {
                     wantsFlush_ = true;
                     break;
                 }
@@ -533,7 +537,7 @@ std::vector<HandledCommand> ClockSimulator::Cut(bool flushing, DayMs pcNow) {
             bool partOfTerminator = !spec->terminator.empty() &&
                                     rest.size() < spec->terminator.size() &&
                                     spec->terminator.substr(0, rest.size()) == rest;
-            if ((rest == "\r" || partOfTerminator) && !flushing) {
+            if ((rest == "\r" || partOfTerminator) && mayWait) {
                 wantsFlush_ = true;
                 break;
             }
@@ -550,6 +554,10 @@ std::vector<HandledCommand> ClockSimulator::Cut(bool flushing, DayMs pcNow) {
         // Records and lines are never cut short: their writer always ends them.
         bool record = in[0] == ':' && !state_.pcSlave;
         std::size_t end = record ? RecordLength(in) : in.find('\n');
+        if (end == std::string_view::npos && in.size() > kMaxLine) {
+            end = in.size() - 1;
+            record = false;
+        }
         if (end == std::string_view::npos) {
             break;
         }
