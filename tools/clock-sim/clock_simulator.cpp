@@ -169,8 +169,8 @@ void TextLine(Context& c) {
             s.board = "1";
             rest.remove_prefix(1);
         }
-        s.upper = cp1252ToUtf8(rest.substr(0, 6));
-        s.lower = cp1252ToUtf8(rest.substr(std::min<std::size_t>(6, rest.size())));
+        s.upper = Shown(rest.substr(0, 6));
+        s.lower = Shown(rest.substr(std::min<std::size_t>(6, rest.size())));
         c.effect = "display" + std::string(s.board ? " board 1" : " all boards") + ": upper \"" +
                    *s.upper + "\" lower \"" + *s.lower + "\"";
     } else {
@@ -192,7 +192,8 @@ void Record(Context& c) {
 }  // namespace
 
 // One known command: its keyword (slash included), how its argument is cut,
-// and what it does. Keywords are prefix-free, so the first match is the match.
+// and what it does. The first match in table order is the match, so a keyword
+// comes before any shorter one it begins with ("/DM6" before "/DM").
 struct ClockSimulator::Spec {
     enum Argument { None, Fixed, ToNextCommand, ToLineEnd };
     std::string_view keyword;
