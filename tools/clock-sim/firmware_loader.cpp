@@ -69,6 +69,11 @@ std::string Hex(std::uint32_t v) {
     return buf;
 }
 
+// Copied rather than assigned from literals: g++ 12 at -O3 warns falsely
+// (-Wrestrict) on assigning a literal to a string here.
+const std::string kTaken = "+";
+const std::string kRefused = "-";
+
 bool TakeOnce(std::multiset<long>& set, long number) {
     auto it = set.find(number);
     if (it == set.end()) {
@@ -114,16 +119,16 @@ FirmwareLoader::Verdict FirmwareLoader::Record(std::string_view record) {
     std::string why;
     auto parsed = Parse(record, why);
     if (!parsed) {
-        v.reply = "-";
+        v.reply = kRefused;
         v.effect = number + " refused: " + why;
     } else if (TakeOnce(options_.rejectOnce, recordNumber_)) {
-        v.reply = "-";
+        v.reply = kRefused;
         v.effect = number + " refused once (--reject-record)";
     } else if (TakeOnce(options_.silentOnce, recordNumber_)) {
         ++unanswered_;
         v.effect = number + " not answered, not written (--silent-record)";
     } else {
-        v.reply = "+";
+        v.reply = kTaken;
         if (again) {
             v.effect = number + " again, already written";
         } else if (parsed->type == 0) {
@@ -146,7 +151,7 @@ FirmwareLoader::Verdict FirmwareLoader::Record(std::string_view record) {
             v.effect = number + " of type " + std::to_string(parsed->type) + " taken, not written";
         }
     }
-    if (v.reply == "-") {
+    if (v.reply == kRefused) {
         ++rejected_;
     }
     lastReply_ = v.reply;
