@@ -311,30 +311,32 @@ QueueStatus Win32SerialDevice::queueStatus() {
     return q;
 }
 
-bool Win32SerialDevice::transfer(bool writing, char* buffer, DWORD count, DWORD& done) {
+DWORD Win32SerialDevice::transfer(bool writing, char* buffer, DWORD count, DWORD& done) {
     done = 0;
     // Manual reset, created signalled: the transfer resets it when it starts.
     EventHandle event(CreateEventA(nullptr, TRUE, TRUE, nullptr));
     if (!event.get())
-        return false;
+        return GetLastError();
     OVERLAPPED ov{};
     ov.hEvent = event.get();
     const BOOL ok = writing ? WriteFile(handle_, buffer, count, nullptr, &ov)
                             : ReadFile(handle_, buffer, count, nullptr, &ov);
     if (!ok && GetLastError() != ERROR_IO_PENDING)
-        return false;
+        return GetLastError();
     // Either completion style ends here: at once (the event is set) or later.
     if (WaitForSingleObject(event.get(), INFINITE) != WAIT_OBJECT_0)
-        return false;
-    return GetOverlappedResult(handle_, &ov, &done, FALSE) != FALSE;
+        return GetLastError();
+    if (!GetOverlappedResult(handle_, &ov, &done, FALSE))
+        return GetLastError();
+    return ERROR_SUCCESS;
 }
 
 int Win32SerialDevice::read(char* buffer, int count) {
     if (count <= 0)
         return 0;
     DWORD done = 0;
-    if (!transfer(false, buffer, static_cast<DWORD>(count), done)) {
-        const DWORD err = GetLastError();
+    const DWORD err = transfer(false, buffer, static_cast<DWORD>(count), done);
+    if (err != ERROR_SUCCESS) {
         if (handle_ != INVALID_HANDLE_VALUE && isDeviceGoneError(err)) {
             gone_ = true;
             return 0;
@@ -352,8 +354,9 @@ int Win32SerialDevice::write(const char* data, int count) {
     // The driver may read the bytes until the transfer ends; keep our own copy.
     std::vector<char> copy(data, data + count);
     DWORD done = 0;
-    if (!transfer(true, copy.data(), static_cast<DWORD>(count), done))
-        raiseLast(seWriteFail);
+    const DWORD err = transfer(true, copy.data(), static_cast<DWORD>(count), done);
+    if (err != ERROR_SUCCESS)
+        raise(seWriteFail, err);
     return static_cast<int>(done);
 }
 

@@ -56,8 +56,9 @@ class Win32SerialDevice final : public SerialDevice {
     ModemStatus modemStatus() override;
 
   private:
-    // Runs one overlapped transfer to its end; false with GetLastError set.
-    bool transfer(bool writing, char* buffer, DWORD count, DWORD& done);
+    // Runs one overlapped transfer to its end; the platform's error code, or
+    // ERROR_SUCCESS.
+    DWORD transfer(bool writing, char* buffer, DWORD count, DWORD& done);
     // Pauses after a failed wait; true when a stop came meanwhile.
     bool backOff();
     // Ends the pending event wait and waits (bounded) for its record.
