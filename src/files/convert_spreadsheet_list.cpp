@@ -1,12 +1,14 @@
 #include "files/convert_spreadsheet_list.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "files/file_errors.h"
 #include "files/grid_csv.h"
-#include "files/list_workbook.h"
 #include "files/pursuit_list.h"
+#include "spreadsheet/workbook.h"
+#include "spreadsheet/workbook_reader.h"
 
 namespace sk {
 
@@ -14,7 +16,7 @@ namespace {
 
 // The part of a sheet range that lies inside the grid, in grid indices; false
 // when less than two cells of it are left.
-bool clipToGrid(const ListSheetRange& r, const TextGrid& grid, MergedRange& out) {
+bool clipToGrid(const SheetRange& r, const TextGrid& grid, MergedRange& out) {
     out.left = std::max(r.firstColumn, 1) - 1;
     out.top = std::max(r.firstRow, 1) - 1;
     out.right = std::min(r.lastColumn, grid.ColCount()) - 1;
@@ -25,8 +27,8 @@ bool clipToGrid(const ListSheetRange& r, const TextGrid& grid, MergedRange& out)
     return out.left < out.right || out.top < out.bottom;
 }
 
-bool coveredButNotTopLeft(const std::vector<ListSheetRange>& ranges, int row, int column) {
-    for (const ListSheetRange& r : ranges) {
+bool coveredButNotTopLeft(const std::vector<SheetRange>& ranges, int row, int column) {
+    for (const SheetRange& r : ranges) {
         if (row >= r.firstRow && row <= r.lastRow && column >= r.firstColumn &&
             column <= r.lastColumn) {
             return row != r.firstRow || column != r.firstColumn;
@@ -40,10 +42,11 @@ bool coveredButNotTopLeft(const std::vector<ListSheetRange>& ranges, int row, in
 std::string ConvertSpreadsheetList(TextGrid& faktexcel, const std::string& path,
                                    char timeSeparator) {
     const std::string folder = TempFolderPath();
-    const ListWorkbook book(path, timeSeparator);
-    const int lastRow = book.lastRow();
-    const int lastCol = book.lastColumn();
-    const std::vector<ListSheetRange> ranges = book.mergedRanges();
+    std::unique_ptr<Workbook> book = WorkbookReader::open(path, timeSeparator);
+    const Worksheet& sheet = book->worksheet(0);
+    const int lastRow = sheet.lastRow();
+    const int lastCol = sheet.lastColumn();
+    const std::vector<SheetRange>& ranges = sheet.mergedRanges();
     if (static_cast<long long>(lastRow) * lastCol > kMaxListCells) {
         throw EFFormatError("The first sheet of " + path +
                             " uses more cells than a start list can hold");
@@ -66,11 +69,11 @@ std::string ConvertSpreadsheetList(TextGrid& faktexcel, const std::string& path,
     for (int i = 1; i <= rows; ++i) {
         for (int j = 1; j <= cols; ++j) {
             if (!coveredButNotTopLeft(ranges, i, j)) {
-                faktexcel.SetCell(j - 1, i - 1, book.cellText(i, j));
+                faktexcel.SetCell(j - 1, i - 1, sheet.cellText(i, j));
             }
         }
     }
-    for (const ListSheetRange& r : ranges) {
+    for (const SheetRange& r : ranges) {
         MergedRange inGrid;
         if (clipToGrid(r, faktexcel, inGrid)) {
             faktexcel.AddMergedRange(inGrid);

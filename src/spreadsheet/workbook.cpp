@@ -41,7 +41,7 @@ void Worksheet::setCell(int row, int column, std::string text) {
     lastColumn_ = std::max(lastColumn_, column);
 }
 
-void Worksheet::addMergedRange(const MergedRange& range) {
+void Worksheet::addMergedRange(const SheetRange& range) {
     merged_.push_back(range);
 }
 

@@ -25,12 +25,12 @@ class EWorkbookError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-struct MergedRange {
+struct SheetRange {
     int firstRow = 0;
     int lastRow = 0;
     int firstColumn = 0;
     int lastColumn = 0;
-    friend bool operator==(const MergedRange&, const MergedRange&) = default;
+    friend bool operator==(const SheetRange&, const SheetRange&) = default;
 };
 
 class Worksheet {
@@ -49,14 +49,14 @@ class Worksheet {
     const std::string& cellText(int row, int column) const;
 
     // In the order the file lists them; each covers at least two cells.
-    const std::vector<MergedRange>& mergedRanges() const { return merged_; }
+    const std::vector<SheetRange>& mergedRanges() const { return merged_; }
 
     // For the readers. Row and column from 1; a later text for the same cell
     // replaces the earlier one. Raises a Damaged WorkbookFault when the
     // sheet passes what a list can reasonably hold (2^20 cells with text,
     // 64 MiB of text).
     void setCell(int row, int column, std::string text);
-    void addMergedRange(const MergedRange& range);
+    void addMergedRange(const SheetRange& range);
 
   private:
     static std::uint64_t key(int row, int column) {
@@ -65,7 +65,7 @@ class Worksheet {
     }
     std::string name_;
     std::unordered_map<std::uint64_t, std::string> cells_;
-    std::vector<MergedRange> merged_;
+    std::vector<SheetRange> merged_;
     std::size_t textBytes_ = 0;
     int lastRow_ = 0;
     int lastColumn_ = 0;

@@ -464,7 +464,7 @@ Worksheet XlsWorkbook::readWorksheet(std::size_t index) {
             case kMergedCells: {
                 std::uint16_t count = d.u16();
                 for (std::uint16_t i = 0; i < count; ++i) {
-                    MergedRange m;
+                    SheetRange m;
                     m.firstRow = d.u16() + 1;
                     m.lastRow = d.u16() + 1;
                     m.firstColumn = d.u16() + 1;

@@ -553,7 +553,7 @@ Worksheet XlsxWorkbook::readWorksheet(std::size_t index) {
                 const char* ref = attribute(a, "ref");
                 std::string_view r(ref ? ref : "");
                 std::size_t colon = r.find(':');
-                MergedRange m;
+                SheetRange m;
                 if (colon == std::string_view::npos ||
                     !parseCellRef(r.substr(0, colon), m.firstRow, m.firstColumn) ||
                     !parseCellRef(r.substr(colon + 1), m.lastRow, m.lastColumn) ||

@@ -72,7 +72,7 @@ TEST_P(PursuitList, GivesEachCellsDisplayText) {
 }
 
 TEST_P(PursuitList, GivesMergedRanges) {
-    EXPECT_EQ((std::vector<MergedRange>{{8, 8, 1, 3}}), wb->worksheet(0).mergedRanges());
+    EXPECT_EQ((std::vector<SheetRange>{{8, 8, 1, 3}}), wb->worksheet(0).mergedRanges());
 }
 
 TEST_P(PursuitList, UsesTheGivenTimeSeparator) {
@@ -136,7 +136,7 @@ TEST(XlsRecords, GiveFormulaResultsBooleansErrorsAndRkNumbers) {
     EXPECT_EQ("\xD8st", ws.cellText(4, 2));
     // blank cells in row 5 do not count as used
     EXPECT_EQ(4, ws.lastRow());
-    EXPECT_EQ((std::vector<MergedRange>{{4, 5, 2, 3}}), ws.mergedRanges());
+    EXPECT_EQ((std::vector<SheetRange>{{4, 5, 2, 3}}), ws.mergedRanges());
 }
 
 TEST(XlsRecords, ReadSharedStringsSplitAcrossContinueRecords) {
