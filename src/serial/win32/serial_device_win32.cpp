@@ -229,6 +229,13 @@ void Win32SerialDevice::endWatch() {
 void Win32SerialDevice::signalStop() {
     if (stop_)
         SetEvent(stop_);
+    // Also end a wait that is in progress; some drivers ignore the cancel, and
+    // clearing the mask completes the wait on those. The thread then waits
+    // (bounded) for the record before it leaves.
+    if (handle_ != INVALID_HANDLE_VALUE) {
+        CancelIoEx(handle_, &waitOv_);
+        SetCommMask(handle_, 0);
+    }
 }
 
 void Win32SerialDevice::waitStop() {
