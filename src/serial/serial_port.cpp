@@ -212,7 +212,10 @@ void TCustomSerialPort::Close() {
     if (OnBeforeClose)
         OnBeforeClose(*this);
     try {
-        device_->purge(purgeTxAbort | purgeRxAbort);
+        // Only input is aborted: every write has completed before WriteString
+        // returned, and clearing output the driver still holds would cut the
+        // task's last command short on the wire.
+        device_->purge(purgeRxAbort);
     } catch (const ESerialPort&) {
         // Aborting is best effort; the device is released either way.
     }

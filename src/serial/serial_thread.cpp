@@ -64,8 +64,9 @@ void TSerialThread::run() {
     }
     device_.endWatch();
     try {
-        // Bytes nobody read are dropped with the thread.
-        device_.purge(purgeTxClear | purgeRxClear);
+        // Bytes nobody read are dropped with the thread; output is left to
+        // drain (see Close).
+        device_.purge(purgeRxClear);
     } catch (...) {
     }
     {

@@ -247,6 +247,21 @@ TEST_F(PortOnFake, OpenWhenOpenAndCloseWhenClosedDoNothing) {
     EXPECT_EQ(2, beforeOpen);
 }
 
+TEST_F(PortOnFake, CloseDropsUnreadInputButNeverOutputStillOnItsWay) {
+    port->Open();
+    port->WriteString("/DM1/SND0");
+    port->Close();
+    bool purged = false;
+    for (const std::string& call : dev->calls()) {
+        if (call.rfind("purge ", 0) == 0) {
+            purged = true;
+            const unsigned flags = static_cast<unsigned>(std::stoul(call.substr(6)));
+            EXPECT_EQ(0u, flags & (purgeTxAbort | purgeTxClear)) << call;
+        }
+    }
+    EXPECT_TRUE(purged);
+}
+
 TEST_F(PortOnFake, SettingsChangedByOnBeforeOpenApplyToThisOpening) {
     port->OnBeforeOpen = [](TCustomSerialPort& p) { p.SetBaudRate(TBaudRate::br115200); };
     port->Open();
