@@ -6,7 +6,9 @@ namespace sk {
 
 void initApplication(QApplication& app) {
     app.setApplicationName(QStringLiteral("startklokke"));
-    app.setApplicationDisplayName(QStringLiteral("Tovik Vuzirirezir"));
+    // No display name: the window system would append it to every caption
+    // that does not end in it ("Tovik Duduzurero — Tovik Vuzirirezir" in
+    // English). The message boxes' title is applicationTitle().
 }
 
 }  // namespace sk

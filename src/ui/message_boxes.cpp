@@ -31,7 +31,8 @@ QString errorBoxText(std::string_view cp1252Message) {
 }
 
 QString applicationTitle() {
-    return QGuiApplication::applicationDisplayName();
+    // Fixed: the window's caption changes with the language, this title does not.
+    return QStringLiteral("Tovik Vuzirirezir");
 }
 
 bool runGuarded(QWidget* parent, MessageBoxes& boxes, const std::function<void()>& handler) {
