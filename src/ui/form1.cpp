@@ -45,12 +45,7 @@ TForm1::TForm1(FormServices services, QWidget* parent)
     ui_->setupUi(this);
     applyLook();
 
-    // --- language table stand-in: the table's Norwegian column sets this
-    // label to "Ver 2" when the window loads. Until the table is part of the
-    // window, the load step is done here. Remove once the table applies
-    // language 0 at start-up.
-    ui_->Label42->setText(QStringLiteral("Ver 2"));
-    // --- end of stand-in
+    attachLanguage();
 
     timer1_ = std::make_unique<QtTimeoutTimer>();
     wakeTarget_ = std::make_unique<QObject>();

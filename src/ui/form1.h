@@ -37,10 +37,12 @@ class Form1;
 namespace sk {
 
 class ClockConnection;
+class HelpWindow;
 class MessageBoxes;
 class Pacer;
 class PortEnumerator;
 class QtTimeoutTimer;
+class TLanguageTable;
 
 // What the window uses from outside; null members get the real thing (the
 // system clock, the platform's port list, Qt's message boxes). Injected
@@ -72,6 +74,15 @@ class TForm1 : public QWidget, public ClockHost {
     void Button4Click();     // Button4 "Rulletekst"
     void btAvansertClick();  // btAvansert "Avansert"
     void Button14Click();    // Button14 "Meny"
+
+    // --- languages and help (nothing is saved; the window starts in Norwegian)
+    void Button25Click();  // Norwegian flag: SwitchLanguage(0)
+    void Button26Click();  // British flag: SwitchLanguage(1)
+    void Button10Click();  // "Hjelp": help topic "inn" in the language shown
+    // The language component, created and applied as the window loads.
+    TLanguageTable& lang() { return *lang_; }
+    // The help window once "Hjelp" has opened it, else null; the window owns it.
+    HelpWindow* helpWindow() const { return help_; }
 
     // --- connection handling
     void FormActivate();
@@ -127,6 +138,8 @@ class TForm1 : public QWidget, public ClockHost {
 
   private:
     void applyLook();
+    void attachLanguage();
+    void fitModeColumn();
     void connectHandlers();
     void installMainThreadWake();
     void onFocusWindowChanged(QWindow* window);
@@ -155,6 +168,8 @@ class TForm1 : public QWidget, public ClockHost {
     bool returnSeenWhileActivating_ = false;
     bool skipNextActivation_ = false;
     int activations_ = 0;
+    TLanguageTable* lang_ = nullptr;  // owned as a Qt child
+    HelpWindow* help_ = nullptr;      // owned as a Qt child
 };
 
 }  // namespace sk

@@ -12,7 +12,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStackedWidget>
+#include <QTest>
 #include <QToolButton>
 #include <map>
 #include <memory>
@@ -24,6 +26,7 @@
 #include "support/conversion.h"
 #include "ui/form1.h"
 #include "ui/language_data.h"
+#include "ui/radio_group.h"
 #include "ui_form1.h"
 #include "ui_test_main.h"
 
@@ -667,17 +670,7 @@ class RealWindow : public ::testing::Test {
         test::uiApp();
         SwitchLanguage(0);
         form = std::make_unique<TForm1>(FormServices{&pacer, &ports, &boxes});
-        for (TBaseLanguageTable* table : TBaseLanguageTable::livingTables()) {
-            if (table->window() == form.get()) {
-                lang = table;
-            }
-        }
-        if (lang == nullptr) {  // the window does not load its own table yet
-            auto* own = new TLanguageTable(form.get());
-            own->setObjectName("lang");
-            loadWindowLanguageTable(*own);
-            lang = own;
-        }
+        lang = &form->lang();
         lang->setMessageBox(
             [this](QMessageBox::Icon, const QString& text, QMessageBox::StandardButtons) {
                 unexpected.push_back(text);
@@ -692,6 +685,14 @@ class RealWindow : public ::testing::Test {
     }
 
     Ui::Form1& ui() { return form->ui(); }
+
+    // Shown and active, with the activation that this starts behind it.
+    void showAndActivate() {
+        form->show();
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        ASSERT_TRUE(QTest::qWaitFor([this] { return form->activationCount() >= 1; }));
+    }
 
     static bool namesNoControl(const QString& key) {
         return key.startsWith('"') || key == "%Form%" || key == "Label2" || key == "Label6" ||
@@ -793,6 +794,93 @@ TEST_F(RealWindow, OperatorValuesAndUncoveredTextsSurviveSwitches) {
     SwitchLanguage(0);
     EXPECT_EQ(3, ui().rbModus->itemIndex());
     EXPECT_EQ("Kun tid", ui().rbModus->items().value(0));
+}
+
+TEST_F(RealWindow, TheWindowLoadsOneTableOfItsOwn) {
+    int own = 0;
+    for (TBaseLanguageTable* table : TBaseLanguageTable::livingTables()) {
+        own += table->window() == form.get();
+    }
+    EXPECT_EQ(1, own);
+    EXPECT_EQ(10, lang->Languages());
+    EXPECT_EQ(1639, lang->Words().size());
+    EXPECT_EQ(0, lang->ActiveLanguage());
+}
+
+TEST_F(RealWindow, FlagButtonsSwitchOnEveryPageAndLeaveItShowing) {
+    QWidget* const pages[] = {ui().TabSheet1, ui().TabSheet2, ui().TabSheet3, ui().TabSheet4,
+                              ui().TabSheet5, ui().TabSheet6, ui().TabSheet7};
+    ui().rbModus->setItemIndex(2);
+    const auto norwegian = snapshot(form.get());
+    for (QWidget* page : pages) {
+        ui().PageControl1->setCurrentWidget(page);
+        ui().Button26->click();
+        EXPECT_EQ(page, ui().PageControl1->currentWidget()) << page->objectName().toStdString();
+        EXPECT_EQ(1, GlobalLanguage());
+        EXPECT_EQ("Tovik Duduzurero", form->windowTitle());
+        EXPECT_EQ("Menu", ui().Button14->text());
+        EXPECT_EQ("Intervall with startno.", ui().rbModus->items().value(2));
+        EXPECT_EQ(2, ui().rbModus->itemIndex());
+
+        ui().Button25->click();
+        EXPECT_EQ(page, ui().PageControl1->currentWidget()) << page->objectName().toStdString();
+        EXPECT_EQ(0, GlobalLanguage());
+        EXPECT_EQ(2, ui().rbModus->itemIndex());
+        ui().PageControl1->setCurrentWidget(ui().TabSheet1);  // the snapshot's page
+        EXPECT_EQ(norwegian, snapshot(form.get())) << page->objectName().toStdString();
+    }
+}
+
+TEST_F(RealWindow, StatusLineReadsTheTableTextAgainAfterAFlag) {
+    for (QAbstractButton* flag : {ui().Button25, ui().Button26}) {
+        form->SetStatusText("KS20 ver 4.1");
+        flag->click();
+        EXPECT_EQ("Tovik timing system", ui().lbserial->text()) << flag->objectName().toStdString();
+    }
+}
+
+TEST_F(RealWindow, ModeNamesFitTheirColumnInBothLanguages) {
+    showAndActivate();
+    ui().PageControl1->setCurrentWidget(ui().TabSheet2);
+    for (QAbstractButton* flag : {ui().Button26, ui().Button25, ui().Button26}) {
+        flag->click();
+        // New items are shown and laid out by queued events.
+        ASSERT_TRUE(QTest::qWaitFor([this] {
+            QRadioButton* last = ui().rbModus->button(3);
+            return last != nullptr && last->isVisible();
+        }));
+        QApplication::processEvents();
+        for (int n = 0; n < 4; ++n) {
+            QRadioButton* item = ui().rbModus->button(n);
+            const QString name = item->text();
+            EXPECT_LE(item->sizeHint().width(), item->width()) << name.toStdString();
+            const QRect inColumn(item->mapTo(ui().Panel34, QPoint(0, 0)), item->size());
+            EXPECT_TRUE(ui().Panel34->rect().contains(inColumn)) << name.toStdString();
+        }
+    }
+}
+
+// Labels that only carry a table row are never seen: a panel covers them.
+TEST_F(RealWindow, LabelsKeptOutOfSightStayHiddenInBothLanguages) {
+    showAndActivate();
+    const std::pair<QWidget*, std::vector<QLabel*>> hidden[] = {
+        {ui().TabSheet1, {ui().Label12, ui().Label41, ui().igjen}},
+        {ui().TabSheet3, {ui().Label24, ui().Label25, ui().Label26, ui().Label27, ui().Label37}},
+        {ui().TabSheet7, {ui().Label15, ui().Label43, ui().Label44}},
+    };
+    for (QAbstractButton* flag : {ui().Button25, ui().Button26}) {
+        flag->click();
+        for (const auto& [page, labels] : hidden) {
+            ui().PageControl1->setCurrentWidget(page);
+            QApplication::processEvents();
+            ASSERT_TRUE(page->isVisible()) << page->objectName().toStdString();
+            for (QLabel* label : labels) {
+                label->show();  // igjen is shown by an upload, the others always are
+                EXPECT_FALSE(label->text().isEmpty()) << label->objectName().toStdString();
+                EXPECT_TRUE(label->visibleRegion().isEmpty()) << label->objectName().toStdString();
+            }
+        }
+    }
 }
 
 const char* const kStoredKeys[] = {
