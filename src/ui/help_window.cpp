@@ -49,6 +49,9 @@ QString helpPage(const QString& topic, int language) {
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("HelpWindow"));
     setAttribute(Qt::WA_DeleteOnClose, false);
+    // An open help page does not keep the program running once the main
+    // window has closed.
+    setAttribute(Qt::WA_QuitOnClose, false);
     browser_ = new QTextBrowser(this);
     browser_->setObjectName(QStringLiteral("HelpText"));
     browser_->setOpenLinks(false);

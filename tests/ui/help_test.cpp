@@ -6,6 +6,7 @@
 #include <QStackedWidget>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 #include <memory>
 
 #include "fake_clock_host.h"
@@ -165,6 +166,28 @@ TEST_F(HelpOnTheWindow, ReturningFromHelpRunsTheActivationAgain) {
     EXPECT_TRUE(activationsReach(3));
     QTest::qWait(20);
     EXPECT_EQ(3, form->activationCount());
+}
+
+TEST_F(HelpOnTheWindow, ClosingTheWindowEndsTheProgramWithHelpOpen) {
+    showAndActivate();
+    ui().Button10->click();
+    ASSERT_TRUE(focus(form->helpWindow()));
+    // The event loop ends when the last window closes, as the program's does.
+    QTimer avslutt;
+    avslutt.setSingleShot(true);
+    QObject::connect(&avslutt, &QTimer::timeout, ui().Button13, &QAbstractButton::click);
+    avslutt.start(0);
+    bool timedOut = false;
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&timedOut] {
+        timedOut = true;
+        QApplication::quit();
+    });
+    guard.start(3000);
+    QApplication::exec();
+    EXPECT_FALSE(timedOut) << "the help window kept the program running";
+    EXPECT_FALSE(form->isVisible());
 }
 
 }  // namespace
