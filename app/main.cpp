@@ -9,5 +9,8 @@ int main(int argc, char* argv[]) {
     sk::initApplication(app);
     sk::TForm1 form;
     form.show();
+    // Window managers activate a new window themselves; without one (a bare X
+    // server) the window would never become active and never connect.
+    form.activateWindow();
     return app.exec();
 }
