@@ -1,6 +1,9 @@
 // TForm1 as the ClockHost: the controls the protocol and the tasks read and
 // write, converted between the wire's CP1252 and the window's text.
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QLineEdit>
 #include <QStackedWidget>
 
 #include "support/cp1252.h"
@@ -56,6 +59,12 @@ void TForm1::SetSelectorItems(const std::vector<std::string>& items, int selecte
         box->setCurrentIndex(-1);
         box->setEditText(text);
     }
+    // The field is narrow: show the start of the entry (the port name), and
+    // let the list open wide enough for whole entries.
+    if (QLineEdit* edit = box->lineEdit()) {
+        edit->setCursorPosition(0);
+    }
+    box->view()->setMinimumWidth(box->view()->sizeHintForColumn(0) + 24);
     refreshingSelector_ = wasRefreshing;
 }
 
