@@ -6,25 +6,14 @@
 
 #include "files/file_errors.h"
 #include "files/scratch_dir.h"
-#include "protocol/connection_fixture.h"
 #include "serial/serial_error.h"
+#include "task_fixture.h"
 
 namespace sk::test {
 namespace {
 
 using class_table::Inputs;
 using Row = std::vector<std::string>;
-
-// One write and the pause that follows it.
-struct Step {
-    std::string bytes;
-    int pauseAfterMs = 0;
-    friend bool operator==(const Step&, const Step&) = default;
-    friend void PrintTo(const Step& s, std::ostream* os) {
-        *os << "{\"" << s.bytes << "\", " << s.pauseAfterMs << "}";
-    }
-};
-using Steps = std::vector<Step>;
 
 // The writes of one class after its "/MAKEC", as the clock must get them.
 Steps ClassSteps(const std::string& from, const std::string& to, const std::string& start,
@@ -53,24 +42,9 @@ Steps Concat(std::initializer_list<Steps> parts) {
 
 const Steps kOpening{{"/DM4", 0}};
 
-class ClassTable : public ConnectionFixture {
+class ClassTable : public TaskFixture {
   protected:
-    ClassTable() {
-        steps_.OnTxBuf = [this](TCustomSerialPort&, const char* buffer, int count) {
-            steps.push_back({std::string(buffer, static_cast<std::size_t>(count)), 0});
-        };
-        conn->com1().RegisterLink(&steps_);
-        pacer.onSleep = [this](int ms) {
-            if (steps.empty()) {
-                steps.push_back({"", 0});
-            }
-            steps.back().pauseAfterMs += ms;
-        };
-        host.selectorText = PlainEntry();
-        in.timeSeparator = ':';
-    }
-    ~ClassTable() override { conn->com1().UnRegisterLink(&steps_); }
-
+    ClassTable() { in.timeSeparator = ':'; }
     // The table as the window creates it, with `rows` below the titles.
     static TextGrid Table(const std::vector<Row>& rows) {
         TextGrid g(5, 3, 1);
@@ -89,8 +63,6 @@ class ClassTable : public ConnectionFixture {
         return g;
     }
 
-    TSerialLink steps_;
-    Steps steps;
     Inputs in;
 };
 

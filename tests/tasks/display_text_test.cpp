@@ -2,44 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include "protocol/connection_fixture.h"
 #include "serial/serial_error.h"
 #include "serial/serial_packet.h"
+#include "task_fixture.h"
 
 namespace sk::test {
 namespace {
 
 using display_text::Inputs;
 
-// One write and the pauses that follow it.
-struct Step {
-    std::string bytes;
-    int pauseAfterMs = 0;
-    friend bool operator==(const Step&, const Step&) = default;
-    friend void PrintTo(const Step& s, std::ostream* os) {
-        *os << "{\"" << s.bytes << "\", " << s.pauseAfterMs << "}";
-    }
-};
-
-class DisplayText : public ConnectionFixture {
+class DisplayText : public TaskFixture {
   protected:
-    DisplayText() {
-        steps_.OnTxBuf = [this](TCustomSerialPort&, const char* buffer, int count) {
-            steps.push_back({std::string(buffer, static_cast<std::size_t>(count)), 0});
-        };
-        conn->com1().RegisterLink(&steps_);
-        pacer.onSleep = [this](int ms) {
-            if (steps.empty()) {
-                steps.push_back({"", 0});
-            }
-            steps.back().pauseAfterMs += ms;
-        };
-        host.selectorText = PlainEntry();
-    }
-    ~DisplayText() override { conn->com1().UnRegisterLink(&steps_); }
-
-    TSerialLink steps_;
-    std::vector<Step> steps;
+    DisplayText() {}
     Inputs in;
 };
 

@@ -2,54 +2,20 @@
 
 #include <gtest/gtest.h>
 
-#include "protocol/connection_fixture.h"
 #include "serial/serial_error.h"
+#include "task_fixture.h"
 
 namespace sk::test {
 namespace {
 
 using ordinary_setup::Inputs;
 
-// One write and the pause that follows it; a leading step with no bytes holds
-// pauses made before the first write.
-struct Step {
-    std::string bytes;
-    int pauseAfterMs = 0;
-    friend bool operator==(const Step&, const Step&) = default;
-    friend void PrintTo(const Step& s, std::ostream* os) {
-        *os << "{\"" << s.bytes << "\", " << s.pauseAfterMs << "}";
-    }
-};
-
-class OrdinarySetup : public ConnectionFixture {
+class OrdinarySetup : public TaskFixture {
   protected:
     OrdinarySetup() {
-        steps_.OnTxBuf = [this](TCustomSerialPort&, const char* buffer, int count) {
-            steps.push_back({std::string(buffer, static_cast<std::size_t>(count)), 0});
-        };
-        conn->com1().RegisterLink(&steps_);
-        pacer.onSleep = [this](int ms) {
-            if (steps.empty()) {
-                steps.push_back({"", 0});
-            }
-            steps.back().pauseAfterMs += ms;
-        };
-        host.selectorText = PlainEntry();
         in.timeEdit1 = "10:00:00";
         in.timeSeparator = ':';
     }
-    ~OrdinarySetup() override { conn->com1().UnRegisterLink(&steps_); }
-
-    std::string AllWritten() const {
-        std::string all;
-        for (const Step& s : steps) {
-            all += s.bytes;
-        }
-        return all;
-    }
-
-    TSerialLink steps_;
-    std::vector<Step> steps;
     Inputs in;
 };
 

@@ -10,27 +10,15 @@
 #include <vector>
 
 #include "files/file_errors.h"
-#include "protocol/connection_fixture.h"
 #include "serial/serial_error.h"
 #include "serial/serial_packet.h"
 #include "support/conversion.h"
+#include "task_fixture.h"
 
 namespace sk::test {
 namespace {
 
 using pursuit_transfer::PursuitPage;
-
-// One write and the pause that follows it; a leading step with no bytes holds
-// pauses made before the first write.
-struct Step {
-    std::string bytes;
-    int pauseAfterMs = 0;
-    friend bool operator==(const Step&, const Step&) = default;
-    friend void PrintTo(const Step& s, std::ostream* os) {
-        *os << "{\"" << s.bytes << "\", " << s.pauseAfterMs << "}";
-    }
-};
-using Steps = std::vector<Step>;
 
 // The page's controls as plain fields; the bar's visibility is recorded.
 class FakePage : public PursuitPage {
@@ -83,25 +71,9 @@ Steps Ending() {
     return {{"/PUREND\r\n", 300}, {"/DM6\r\n", 300}, {"/SC100000", 0}};
 }
 
-Steps operator+(Steps a, const Steps& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
-class PursuitTransfer : public ConnectionFixture {
+class PursuitTransfer : public TaskFixture {
   protected:
     PursuitTransfer() {
-        steps_.OnTxBuf = [this](TCustomSerialPort&, const char* buffer, int count) {
-            steps.push_back({std::string(buffer, static_cast<std::size_t>(count)), 0});
-        };
-        conn->com1().RegisterLink(&steps_);
-        pacer.onSleep = [this](int ms) {
-            if (steps.empty()) {
-                steps.push_back({"", 0});
-            }
-            steps.back().pauseAfterMs += ms;
-        };
-        host.selectorText = PlainEntry();
         host.log = {"-"};
         std::random_device rd;
         dir_ = std::filesystem::temp_directory_path() /
@@ -109,7 +81,6 @@ class PursuitTransfer : public ConnectionFixture {
         std::filesystem::create_directories(dir_);
     }
     ~PursuitTransfer() override {
-        conn->com1().UnRegisterLink(&steps_);
         std::error_code ec;
         std::filesystem::remove_all(dir_, ec);
     }
@@ -122,8 +93,6 @@ class PursuitTransfer : public ConnectionFixture {
 
     void Transfer() { pursuit_transfer::BitBtn6Click(*conn, timer, page); }
 
-    TSerialLink steps_;
-    Steps steps;
     FakePage page;
     std::filesystem::path dir_;
 };
