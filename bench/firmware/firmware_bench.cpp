@@ -1,10 +1,12 @@
 // Prints: the time per firmware record beyond the wire (a pty has none) for a
-// full upload of the built-in image, and the CPU the tool uses while it waits
-// for a slow clock's answers (target under 5 % of a core).
+// full upload of the built-in image to the virtual clock (startklokke-sim),
+// the tool's CPU meanwhile apart from the clock's, and the CPU the tool uses
+// while it waits for a slow clock's answers (target under 5 % of a core).
 //
-// The clock is a loader on a pseudo-terminal: after the second service code
-// it checks each record line's checksum and answers "+" (or "-" for a bad
-// record), optionally after a delay, as the clock's loader does.
+// The virtual clock cannot delay its answers, so the slow clock is a loader
+// on a pseudo-terminal in this process: after the second service code it
+// checks each record line's checksum and answers "+" (or "-" for a bad
+// record) after a delay, as the clock's loader does.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/resource.h>
@@ -30,6 +32,7 @@
 #include "serial/serial_link.h"
 #include "serial/serial_port.h"
 #include "tasks/firmware_update.h"
+#include "virtual_clock.h"
 
 namespace {
 
@@ -175,62 +178,69 @@ class NoProgress : public firmware_update::UpdateProgress {
 struct Result {
     double wallMs = 0;
     std::vector<double> recordMs;  // from one record's write to the next's
-    double toolCpuS = 0;           // this process without the loader's thread
+    double processCpuS = 0;        // this whole process
     double mainCpuS = 0;
     int steps = 0;
-    int acknowledged = 0;
-    int rejected = 0;
 };
 
-Result Upload(const FirmwareImage& image, std::chrono::milliseconds ackDelay) {
-    Loader loader(ackDelay);
+// One upload to the loader on `portPath`.
+Result Upload(const FirmwareImage& image, const std::string& portPath) {
     test::FakeClockHost host;
     test::RecordingPacer pacer;  // the pauses take no time
     test::FakeTimer timer;
     test::FakePortEnumerator ports;
     test::MainThreadQueue queue;
     Result result;
-    {
-        ClockConnection conn(host, pacer, timer, ports);
-        queue.attach(conn.com1());
-        host.selectorText = loader.path() + " Serial port";
-        host.confirmAnswers = {true};
-        host.pump = [&] { queue.pump(); };
-        // The window's wait: blocks until a hand-over changes the state.
-        host.waitAndPump = [&] { queue.pumpUntil([&] { return conn.replyState != 0; }, 5000ms); };
-        std::vector<Clock::time_point> writes;
-        TSerialLink link;
-        link.OnTxStart = [&](TCustomSerialPort&) { writes.push_back(Clock::now()); };
-        conn.com1().RegisterLink(&link);
+    ClockConnection conn(host, pacer, timer, ports);
+    queue.attach(conn.com1());
+    host.selectorText = portPath + " Serial port";
+    host.confirmAnswers = {true};
+    host.pump = [&] { queue.pump(); };
+    // The window's wait: blocks until a hand-over changes the state.
+    host.waitAndPump = [&] { queue.pumpUntil([&] { return conn.replyState != 0; }, 5000ms); };
+    std::vector<Clock::time_point> writes;
+    TSerialLink link;
+    link.OnTxStart = [&](TCustomSerialPort&) { writes.push_back(Clock::now()); };
+    conn.com1().RegisterLink(&link);
 
-        NoProgress progress;
-        const double cpu0 = CpuSeconds(RUSAGE_SELF);
-        const double main0 = CpuSeconds(RUSAGE_THREAD);
-        const auto t0 = Clock::now();
-        firmware_update::spoppdaterClick(conn, timer, image, progress);
-        result.wallMs = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-        result.mainCpuS = CpuSeconds(RUSAGE_THREAD) - main0;
-        const double process = CpuSeconds(RUSAGE_SELF) - cpu0;
-        conn.com1().UnRegisterLink(&link);
-        queue.detach(conn.com1());
-        result.steps = progress.steps;
-        // Writes 0..2 are the erase and the codes; the last record's own
-        // cycle ends with the close.
-        for (std::size_t i = 4; i < writes.size(); ++i) {
-            result.recordMs.push_back(
-                std::chrono::duration<double, std::milli>(writes[i] - writes[i - 1]).count());
-        }
-        result.acknowledged = loader.acknowledged();
-        result.rejected = loader.rejected();
-        loader.Stop();
-        result.toolCpuS = process - loader.threadCpu();
+    NoProgress progress;
+    const double cpu0 = CpuSeconds(RUSAGE_SELF);
+    const double main0 = CpuSeconds(RUSAGE_THREAD);
+    const auto t0 = Clock::now();
+    firmware_update::spoppdaterClick(conn, timer, image, progress);
+    result.wallMs = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+    result.mainCpuS = CpuSeconds(RUSAGE_THREAD) - main0;
+    result.processCpuS = CpuSeconds(RUSAGE_SELF) - cpu0;
+    conn.com1().UnRegisterLink(&link);
+    queue.detach(conn.com1());
+    result.steps = progress.steps;
+    // Writes 0..2 are the erase and the codes; the last record's own
+    // cycle ends with the close.
+    for (std::size_t i = 4; i < writes.size(); ++i) {
+        result.recordMs.push_back(
+            std::chrono::duration<double, std::milli>(writes[i] - writes[i - 1]).count());
     }
     return result;
 }
 
+// The virtual clock's summary of what its loader received: from "firmware
+// received" on.
+std::vector<std::string> LoaderSummary(const bench::VirtualClock& clock) {
+    std::vector<std::string> lines = clock.lastLogLines(12);
+    auto first = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.find("firmware received") != std::string::npos;
+    });
+    if (first == lines.end()) {
+        throw std::runtime_error("the virtual clock printed no firmware summary");
+    }
+    lines.erase(lines.begin(), first);
+    lines.resize(std::min<std::size_t>(lines.size(), 3));
+    return lines;
+}
+
 }  // namespace
 
-int main(int argc, char** argv) {
+static int Run(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     const FirmwareImage& image = FirmwareImage::Builtin();
@@ -239,28 +249,40 @@ int main(int argc, char** argv) {
     std::vector<double> meanRecord;
     std::vector<double> p99Record;
     std::vector<double> totals;
+    std::vector<double> toolShare;
+    std::vector<double> simShare;
+    std::vector<std::string> summary;
     int records = 0;
-    int rejected = 0;
     for (int run = 0; run < runs; ++run) {
-        Result r = Upload(image, 0ms);
+        bench::VirtualClock clock;
+        Result r = Upload(image, clock.path());
+        const double simCpuS = clock.stop();
         perRecord.push_back(Median(r.recordMs));
         meanRecord.push_back(Mean(r.recordMs));
         p99Record.push_back(P99(r.recordMs));
         totals.push_back(r.wallMs);
+        toolShare.push_back(100.0 * r.processCpuS / (r.wallMs / 1000.0));
+        simShare.push_back(100.0 * simCpuS / (r.wallMs / 1000.0));
         records = r.steps;
-        rejected += r.rejected;
+        summary = LoaderSummary(clock);
     }
     const double wire9600 = 44 * 11 * 1000.0 / 9600;
     const double wire115200 = 44 * 11 * 1000.0 / 115200;
     std::printf(
-        "Full upload of the built-in image (%d lines, %d records sent, acknowledged by a pty "
-        "loader that checks checksums; %d rejected), pauses at zero, %d runs:\n"
+        "Full upload of the built-in image to the virtual clock (%d lines, %d records sent), "
+        "pauses at zero, %d runs:\n"
         "    per record beyond the wire (write to next write): median %.3f ms, mean %.3f ms, "
         "p99 %.3f ms (medians over the runs); whole upload median %.0f ms\n"
+        "    CPU during the upload: the tool (this process) median %.1f %% of a core, the "
+        "virtual clock median %.1f %%\n"
         "    (for scale: a 43-character record + LF takes %.1f ms on the wire at 9600 baud, "
-        "%.1f ms at 115200)\n",
-        image.LineCount(), records, rejected, runs, Median(perRecord), Median(meanRecord),
-        Median(p99Record), Median(totals), wire9600, wire115200);
+        "%.1f ms at 115200)\n"
+        "    the virtual clock's loader, last run:\n",
+        image.LineCount(), records, runs, Median(perRecord), Median(meanRecord), Median(p99Record),
+        Median(totals), Median(toolShare), Median(simShare), wire9600, wire115200);
+    for (const std::string& line : summary) {
+        std::printf("        %s\n", line.c_str());
+    }
 
     // A clock that takes 20 ms per record: the tool should sleep meanwhile.
     const FirmwareImage part = [&] {
@@ -271,16 +293,30 @@ int main(int argc, char** argv) {
         return FirmwareImage::FromLines(lines);
     }();
     std::vector<double> mainShare;
-    std::vector<double> toolShare;
+    std::vector<double> waitingShare;
     for (int run = 0; run < runs; ++run) {
-        Result r = Upload(part, 20ms);
+        Loader loader(20ms);
+        Result r = Upload(part, loader.path());
+        loader.Stop();
+        if (loader.rejected() != 0 || loader.acknowledged() != r.steps) {
+            throw std::runtime_error("the slow loader refused records");
+        }
         mainShare.push_back(100.0 * r.mainCpuS / (r.wallMs / 1000.0));
-        toolShare.push_back(100.0 * r.toolCpuS / (r.wallMs / 1000.0));
+        waitingShare.push_back(100.0 * (r.processCpuS - loader.threadCpu()) / (r.wallMs / 1000.0));
     }
     std::printf(
-        "Waiting for a clock that answers after 20 ms (200 records, %d runs): CPU of the "
+        "Waiting for a pty loader that answers after 20 ms (200 records, %d runs): CPU of the "
         "task's thread median %.2f %% of a core; the tool's threads together (event thread "
         "included, the loader's left out) median %.2f %% (target < 5 %%)\n",
-        runs, Median(mainShare), Median(toolShare));
+        runs, Median(mainShare), Median(waitingShare));
     return 0;
+}
+
+int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "firmware_bench: %s\n", e.what());
+        return 1;
+    }
 }
