@@ -194,7 +194,7 @@ void Record(Context& c) {
 // One known command: its keyword (slash included), how its argument is cut,
 // and what it does. The first match in table order is the match, so a keyword
 // comes before any shorter one it begins with ("/DM6" before "/DM").
-struct ClockSimulator::Spec {
+struct ClockSimulator::CommandRow {
     enum Argument { None, Fixed, ToNextCommand, ToLineEnd };
     std::string_view keyword;
     Argument argument;
@@ -207,16 +207,16 @@ struct ClockSimulator::Spec {
 
 namespace {
 
-using Spec = ClockSimulator::Spec;
+using CommandRow = ClockSimulator::CommandRow;
 
 // Extend here: one row per command the virtual clock understands.
-const Spec kCommands[] = {
-    {"/ID", Spec::None, 0,
+const CommandRow kCommands[] = {
+    {"/ID", CommandRow::None, 0,
      [](Context& c) {
          c.reply = "Startklokke " + c.identity + "\r\n";
          c.effect = "identified";
      }},
-    {"/SC", Spec::Fixed, 6,
+    {"/SC", CommandRow::Fixed, 6,
      [](Context& c) {
          auto t = ParseHHMMSS(c.argument);
          if (!t) {
@@ -227,26 +227,26 @@ const Spec kCommands[] = {
          c.state.setAtPcMs = c.pcNow;
          c.effect = "time set";
      }},
-    {"/DM6", Spec::None, 0, [](Context& c) { DisplayMode(c, "6"); }, "\r\n"},
-    {"/DM", Spec::Fixed, 1, [](Context& c) { DisplayMode(c, c.argument); }},
-    {"/SND", Spec::Fixed, 1,
+    {"/DM6", CommandRow::None, 0, [](Context& c) { DisplayMode(c, "6"); }, "\r\n"},
+    {"/DM", CommandRow::Fixed, 1, [](Context& c) { DisplayMode(c, c.argument); }},
+    {"/SND", CommandRow::Fixed, 1,
      [](Context& c) {
          c.state.sound = c.argument == "1";
          c.effect = "sound " + OnOff(c.state.sound);
          BeeperToClass(c);
      }},
-    {"/S10", Spec::Fixed, 1,
+    {"/S10", CommandRow::Fixed, 1,
      [](Context& c) {
          c.state.preWarning = c.argument == "1";
          c.effect = "pre-warning " + OnOff(c.state.preWarning);
          BeeperToClass(c);
      }},
-    {"/SI", Spec::ToNextCommand, 0,
+    {"/SI", CommandRow::ToNextCommand, 0,
      [](Context& c) {
          c.state.interval = std::string(c.argument);
          c.effect = "interval " + c.state.interval;
      }},
-    {"/SS", Spec::Fixed, 6,
+    {"/SS", CommandRow::Fixed, 6,
      [](Context& c) {
          if (!ParseHHMMSS(c.argument)) {
              c.effect = "bad first start, ignored";
@@ -255,17 +255,17 @@ const Spec kCommands[] = {
          c.state.firstStart = std::string(c.argument);
          c.effect = "first start " + c.state.firstStart;
      }},
-    {"/MAKEC", Spec::None, 0,
+    {"/MAKEC", CommandRow::None, 0,
      [](Context& c) {
          c.state.draft = ClockState::Class{};
          c.state.beeperGoesTo.reset();
          c.effect = "new class";
      }},
-    {"/CF", Spec::ToNextCommand, 0,
+    {"/CF", CommandRow::ToNextCommand, 0,
      [](Context& c) { ClassField(c, &ClockState::Class::from, "from"); }},
-    {"/CT", Spec::ToNextCommand, 0,
+    {"/CT", CommandRow::ToNextCommand, 0,
      [](Context& c) { ClassField(c, &ClockState::Class::to, "to"); }},
-    {"/CS", Spec::Fixed, 6,
+    {"/CS", CommandRow::Fixed, 6,
      [](Context& c) {
          if (!ParseHHMMSS(c.argument)) {
              c.effect = "bad class first start, ignored";
@@ -273,11 +273,11 @@ const Spec kCommands[] = {
          }
          ClassField(c, &ClockState::Class::firstStart, "first start");
      }},
-    {"/CI", Spec::ToNextCommand, 0,
+    {"/CI", CommandRow::ToNextCommand, 0,
      [](Context& c) { ClassField(c, &ClockState::Class::interval, "interval"); }},
-    {"/CP", Spec::ToNextCommand, 0,
+    {"/CP", CommandRow::ToNextCommand, 0,
      [](Context& c) { ClassField(c, &ClockState::Class::count, "count"); }},
-    {"/CLASSAVE", Spec::None, 0,
+    {"/CLASSAVE", CommandRow::None, 0,
      [](Context& c) {
          ClockState& s = c.state;
          if (!s.draft) {
@@ -303,13 +303,13 @@ const Spec kCommands[] = {
          c.effect = "class " + std::to_string(at + 1) + (replaced ? " replaced: " : " saved: ") +
                     Describe(s.classes[at]);
      }},
-    {"/CE", Spec::None, 0,
+    {"/CE", CommandRow::None, 0,
      [](Context& c) {
          c.effect =
              c.state.draft ? "class entry ended, unsaved class dropped" : "class entry ended";
          c.state.draft.reset();
      }},
-    {"/SHOWLIST", Spec::None, 0,
+    {"/SHOWLIST", CommandRow::None, 0,
      [](Context& c) {
          const ClockState& s = c.state;
          c.effect = "showing the list: " + std::to_string(s.list.size()) + " entries, corridor " +
@@ -322,43 +322,43 @@ const Spec kCommands[] = {
              c.details.push_back("class " + std::to_string(i + 1) + ": " + Describe(s.classes[i]));
          }
      }},
-    {"/ERASELIST", Spec::None, 0,
+    {"/ERASELIST", CommandRow::None, 0,
      [](Context& c) {
          c.state.list.clear();
          c.state.receivingList = false;
          c.effect = "pursuit list erased";
      },
      "\r\n"},
-    {"/EON", Spec::None, 0,
+    {"/EON", CommandRow::None, 0,
      [](Context& c) {
          c.state.eOn = true;
          c.effect = "E on";
      },
      "\r\n"},
-    {"/EOFF", Spec::None, 0,
+    {"/EOFF", CommandRow::None, 0,
      [](Context& c) {
          c.state.eOn = false;
          c.effect = "E off";
      }},
-    {"/RGATE", Spec::None, 0,
+    {"/RGATE", CommandRow::None, 0,
      [](Context& c) {
          c.state.corridor.reset();
          c.effect = "corridor filter: all";
      },
      "\r\n"},
-    {"/SGATE0", Spec::ToLineEnd, 0,
+    {"/SGATE0", CommandRow::ToLineEnd, 0,
      [](Context& c) {
          c.state.corridor = std::string(c.argument);
          c.effect = "corridor filter: " + CorridorText(c.state.corridor);
      },
      "\r\n"},
-    {"/RECVLIST", Spec::None, 0,
+    {"/RECVLIST", CommandRow::None, 0,
      [](Context& c) {
          c.state.receivingList = true;
          c.effect = "receiving list";
      },
      "\r\n"},
-    {"/PUREND", Spec::None, 0,
+    {"/PUREND", CommandRow::None, 0,
      [](Context& c) {
          c.effect = c.state.receivingList
                         ? "pursuit list ended, " + std::to_string(c.state.list.size()) + " entries"
@@ -366,7 +366,7 @@ const Spec kCommands[] = {
          c.state.receivingList = false;
      },
      "\r\n"},
-    {"/PCEXIT", Spec::None, 0,
+    {"/PCEXIT", CommandRow::None, 0,
      [](Context& c) {
          c.state.pcSlave = false;
          c.state.board.reset();
@@ -374,13 +374,13 @@ const Spec kCommands[] = {
          c.state.lower.reset();
          c.effect = "PC text mode ended";
      }},
-    {"/PCSLAVE", Spec::None, 0,
+    {"/PCSLAVE", CommandRow::None, 0,
      [](Context& c) {
          c.state.pcSlave = true;
          c.effect = "PC text mode: awaiting display line";
      }},
-    {"/RBT", Spec::None, 0, [](Context& c) { c.effect = "scroll text removed"; }},
-    {"/ERASEFLASH", Spec::None, 0,
+    {"/RBT", CommandRow::None, 0, [](Context& c) { c.effect = "scroll text removed"; }},
+    {"/ERASEFLASH", CommandRow::None, 0,
      [](Context& c) {
          c.state.loader.Erase();
          c.state.classes.clear();
@@ -392,7 +392,7 @@ const Spec kCommands[] = {
          c.effect = "flash erased: classes, list and corridor filter gone";
      },
      "\r\n"},
-    {"/RE7D2C9", Spec::None, 0,
+    {"/RE7D2C9", CommandRow::None, 0,
      [](Context& c) {
          c.effect = c.state.loader.FirstCode() ? "first service code, awaiting the second"
                                                : "first service code without erase, loader locked";
@@ -400,19 +400,20 @@ const Spec kCommands[] = {
      "\n"},
 };
 
-const Spec kUnknown{"", Spec::ToNextCommand, 0, [](Context& c) { c.effect = "unknown command"; }};
-const Spec kTextLine{"", Spec::None, 0, TextLine};
-const Spec kRecord{"", Spec::None, 0, Record};
+const CommandRow kUnknown{"", CommandRow::ToNextCommand, 0,
+                          [](Context& c) { c.effect = "unknown command"; }};
+const CommandRow kTextLine{"", CommandRow::None, 0, TextLine};
+const CommandRow kRecord{"", CommandRow::None, 0, Record};
 
 enum class Match { Yes, Maybe, No };
 
 // Whether `in` begins with a known keyword (Maybe: it is a keyword's
 // beginning, more bytes decide).
-Match KnownCommandAt(std::string_view in, const Spec** spec) {
+Match KnownCommandAt(std::string_view in, const CommandRow** row) {
     Match result = Match::No;
-    for (const Spec& s : kCommands) {
+    for (const CommandRow& s : kCommands) {
         if (in.substr(0, s.keyword.size()) == s.keyword) {
-            *spec = &s;
+            *row = &s;
             return Match::Yes;
         }
         if (s.keyword.substr(0, in.size()) == in) {
@@ -487,28 +488,28 @@ std::vector<HandledCommand> ClockSimulator::Cut(bool flushing, DayMs pcNow) {
             break;
         }
         std::string_view in = pending_;
-        const Spec* spec = nullptr;
-        Match match = in[0] == '/' ? KnownCommandAt(in, &spec) : Match::No;
+        const CommandRow* row = nullptr;
+        Match match = in[0] == '/' ? KnownCommandAt(in, &row) : Match::No;
         if (match == Match::Maybe && !flushing) {
             wantsFlush_ = true;
             break;
         }
         if (in[0] == '/' && (match == Match::Yes || !state_.pcSlave)) {
-            std::size_t argStart = spec ? spec->keyword.size() : 1;
-            if (!spec) {
-                spec = &kUnknown;
+            std::size_t argStart = row ? row->keyword.size() : 1;
+            if (!row) {
+                row = &kUnknown;
             }
             std::size_t end = argStart;  // end of keyword + argument
-            if (spec->argument == Spec::Fixed) {
-                end = argStart + static_cast<std::size_t>(spec->length);
-            } else if (spec->argument == Spec::ToLineEnd) {
+            if (row->argument == CommandRow::Fixed) {
+                end = argStart + static_cast<std::size_t>(row->length);
+            } else if (row->argument == CommandRow::ToLineEnd) {
                 end = in.find_first_of("\r\n", argStart);
-            } else if (spec->argument == Spec::ToNextCommand) {
+            } else if (row->argument == CommandRow::ToNextCommand) {
                 // A slash ends the argument only where a command begins.
                 // A slash that may still become one waits, unless the line
                 // went quiet.
                 end = argStart;
-                const Spec* next = nullptr;
+                const CommandRow* next = nullptr;
                 for (; end < in.size() && !IsLineEnd(in[end]); ++end) {
                     Match m = in[end] == '/' ? KnownCommandAt(in.substr(end), &next) : Match::No;
                     if (m == Match::Yes || (m == Match::Maybe && flushing)) {
@@ -535,9 +536,9 @@ std::vector<HandledCommand> ClockSimulator::Cut(bool flushing, DayMs pcNow) {
             // A terminator that belongs to the command travels with it, also
             // when it has not (fully) arrived yet.
             std::string_view rest = in.substr(end);
-            bool partOfTerminator = !spec->terminator.empty() &&
-                                    rest.size() < spec->terminator.size() &&
-                                    spec->terminator.substr(0, rest.size()) == rest;
+            bool partOfTerminator = !row->terminator.empty() &&
+                                    rest.size() < row->terminator.size() &&
+                                    row->terminator.substr(0, rest.size()) == rest;
             if ((rest == "\r" || partOfTerminator) && mayWait) {
                 wantsFlush_ = true;
                 break;
@@ -548,7 +549,7 @@ std::vector<HandledCommand> ClockSimulator::Cut(bool flushing, DayMs pcNow) {
             } else if (in.substr(end, 1) == "\n") {
                 textEnd += 1;
             }
-            done.push_back(Apply(*spec, std::string(in.substr(0, textEnd)), argument, pcNow));
+            done.push_back(Apply(*row, std::string(in.substr(0, textEnd)), argument, pcNow));
             pending_.erase(0, textEnd);
             continue;
         }
@@ -582,10 +583,10 @@ std::vector<HandledCommand> ClockSimulator::Cut(bool flushing, DayMs pcNow) {
     return done;
 }
 
-HandledCommand ClockSimulator::Apply(const Spec& spec, std::string text, std::string_view argument,
-                                     DayMs pcNow) {
+HandledCommand ClockSimulator::Apply(const CommandRow& row, std::string text,
+                                     std::string_view argument, DayMs pcNow) {
     Context context{state_, identity_, argument, pcNow, {}, {}, {}};
-    spec.apply(context);
+    row.apply(context);
     return HandledCommand{std::move(text), std::move(context.reply), std::move(context.effect),
                           Summary(pcNow), std::move(context.details)};
 }

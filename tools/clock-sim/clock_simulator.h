@@ -99,11 +99,11 @@ class ClockSimulator {
     std::optional<DayMs> ClockTime(DayMs pcNow) const;
 
     // One row of the command table (clock_simulator.cpp).
-    struct Spec;
+    struct CommandRow;
 
   private:
     std::vector<HandledCommand> Cut(bool flushing, DayMs pcNow);
-    HandledCommand Apply(const Spec& spec, std::string text, std::string_view argument,
+    HandledCommand Apply(const CommandRow& row, std::string text, std::string_view argument,
                          DayMs pcNow);
 
     std::string identity_;
