@@ -16,6 +16,7 @@
 #include <iterator>
 #include <memory>
 
+#include "connected_form_fixture.h"
 #include "fake_clock_host.h"
 #include "protocol/clock_connection.h"
 #include "pty_peer.h"
@@ -43,49 +44,24 @@ void writeBytes(const std::string& path, const std::string& bytes) {
     out << bytes;
 }
 
-class ClassesPageTest : public ::testing::Test {
+class ClassesPageTest : public test::ConnectedFormTest {
   protected:
+    QWidget* page() override { return ui().TabSheet5; }
+    QAbstractButton* pageButton() override { return ui().Button22; }
+
     void SetUp() override {
-        test::uiApp();
         classFile = QCoreApplication::applicationDirPath().toStdString() + "/Klasser.csv";
         std::filesystem::remove(classFile);
-        form = std::make_unique<TForm1>(FormServices{&pacer, &ports, &boxes});
-        ports.ports = {{peer.slavePath(), ""}};
-        // A pty drops what its peer has not read yet when the port closes; a
-        // real line has sent it by then (the write drains).
-        written.OnTxBuf = [this](TCustomSerialPort&, const char*, int count) {
-            writtenBytes += static_cast<std::size_t>(count);
-        };
-        com1().RegisterLink(&written);
-        com1().OnBeforeClose = [this](TCustomSerialPort&) {
-            EXPECT_TRUE(peer.waitForBytes(writtenBytes)) << "peer missed bytes";
-        };
-
-        form->show();
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-        // FormActivate is queued behind the focus change.
-        ASSERT_TRUE(QTest::qWaitFor(
-            [this] { return peer.received().find("/ID") != std::string::npos; }, 3000));
-        ui().Button22->click();
-        ASSERT_EQ(ui().TabSheet5, ui().PageControl1->currentWidget());
+        ConnectedFormTest::SetUp();
         ui().grid->setFocus();
         QApplication::processEvents();
-        from = peer.received().size();
-        pacer.clear();
-        boxes.boxes.clear();
     }
     void TearDown() override {
-        com1().UnRegisterLink(&written);
-        form.reset();
-        QApplication::processEvents();
+        ConnectedFormTest::TearDown();
         std::filesystem::remove(classFile);
     }
 
-    Ui::Form1& ui() { return form->ui(); }
-    TSerialPort& com1() { return form->connection().com1(); }
     TextGrid& table() { return ui().grid->textGrid(); }
-    std::string sent() { return peer.received().substr(from); }
 
     // Types row after row into the grid as an operator would: text, Tab,
     // ..., Enter in the last cell; the last cell is left open, not committed.
@@ -103,19 +79,7 @@ class ClassesPageTest : public ::testing::Test {
             }
         }
     }
-    bool closed() {
-        return QTest::qWaitFor([this] { return !com1().Connected(); }, 2000);
-    }
-
     std::string classFile;
-    test::PtyPeer peer;
-    test::RecordingPacer pacer;
-    test::FakePortEnumerator ports;
-    test::RecordingMessageBoxes boxes;
-    std::unique_ptr<TForm1> form;
-    TSerialLink written;
-    std::size_t writtenBytes = 0;
-    std::size_t from = 0;
 };
 
 TEST_F(ClassesPageTest, TypedClassesAreSentWithTheBoxesOfTheSetupPage) {

@@ -16,6 +16,7 @@
 #include <random>
 #include <thread>
 
+#include "connected_form_fixture.h"
 #include "fake_clock_host.h"
 #include "protocol/clock_connection.h"
 #include "pty_peer.h"
@@ -33,10 +34,12 @@
 namespace sk {
 namespace {
 
-class PursuitPageTest : public ::testing::Test {
+class PursuitPageTest : public test::ConnectedFormTest {
   protected:
+    QWidget* page() override { return ui().TabSheet3; }
+    QAbstractButton* pageButton() override { return ui().btjakt; }
+
     void SetUp() override {
-        test::uiApp();
         std::random_device rd;
         dir = std::filesystem::temp_directory_path() /
               ("sk_pursuit_page_" + std::to_string(rd()) + std::to_string(rd()));
@@ -45,35 +48,10 @@ class PursuitPageTest : public ::testing::Test {
             oldTmp = old;
         }
         setenv("TMPDIR", dir.c_str(), 1);
-
-        form = std::make_unique<TForm1>(FormServices{&pacer, &ports, &boxes});
-        ports.ports = {{peer.slavePath(), ""}};
-        // A pty drops what its peer has not read yet when the port closes; a
-        // real line has sent it by then (the write drains).
-        written.OnTxBuf = [this](TCustomSerialPort&, const char*, int count) {
-            writtenBytes += static_cast<std::size_t>(count);
-        };
-        com1().RegisterLink(&written);
-        com1().OnBeforeClose = [this](TCustomSerialPort&) {
-            EXPECT_TRUE(peer.waitForBytes(writtenBytes)) << "peer missed bytes";
-        };
-
-        form->show();
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-        ASSERT_TRUE(QTest::qWaitFor(
-            [this] { return peer.received().find("/ID") != std::string::npos; }, 3000));
-        ui().btjakt->click();
-        ASSERT_EQ(ui().TabSheet3, ui().PageControl1->currentWidget());
-        QApplication::processEvents();
-        from = peer.received().size();
-        pacer.clear();
-        boxes.boxes.clear();
+        ConnectedFormTest::SetUp();
     }
     void TearDown() override {
-        com1().UnRegisterLink(&written);
-        form.reset();
-        QApplication::processEvents();
+        ConnectedFormTest::TearDown();
         if (oldTmp.empty()) {
             unsetenv("TMPDIR");
         } else {
@@ -83,13 +61,7 @@ class PursuitPageTest : public ::testing::Test {
         std::filesystem::remove_all(dir, ec);
     }
 
-    Ui::Form1& ui() { return form->ui(); }
-    TSerialPort& com1() { return form->connection().com1(); }
-    std::string sent() { return peer.received().substr(from); }
     QStringList logLines() { return ui().Memo1->toPlainText().split('\n'); }
-    bool closed() {
-        return QTest::qWaitFor([this] { return !com1().Connected(); }, 2000);
-    }
     std::string listFile(const std::string& bytes) {
         const std::string path = (dir / "jakt.txt").string();
         std::ofstream(path, std::ios::binary) << bytes;
@@ -98,14 +70,6 @@ class PursuitPageTest : public ::testing::Test {
 
     std::filesystem::path dir;
     std::string oldTmp;
-    test::PtyPeer peer;
-    test::RecordingPacer pacer;
-    test::FakePortEnumerator ports;
-    test::RecordingMessageBoxes boxes;
-    std::unique_ptr<TForm1> form;
-    TSerialLink written;
-    std::size_t writtenBytes = 0;
-    std::size_t from = 0;
     bool answerWaited = false;
 };
 
