@@ -1,14 +1,13 @@
 // Saving over an existing file where only POSIX can stage the failure: tests
 // run as root, so a full disk is simulated with a file-size limit.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "file_size_limit.h"
 #include "files/file_errors.h"
 #include "files/grid_csv.h"
 #include "scratch_dir.h"
@@ -25,32 +24,13 @@ TextGrid bigGrid() {
     return g;
 }
 
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        oldHandler_ = signal(SIGXFSZ, SIG_IGN);
-        rlimit lim = saved_;
-        lim.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lim);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        signal(SIGXFSZ, oldHandler_);
-    }
-
-  private:
-    rlimit saved_{};
-    sighandler_t oldHandler_;
-};
-
 TEST(GridCsvSave, FailedWriteKeepsOldFileByteForByte) {
     test::ScratchDir dir;
     const std::string path = dir.file("Klasser.csv");
     const std::string old = "Fra startnr,Til startnr\r\n1,50\r\n";
     test::writeBytes(path, old);
     try {
-        FileSizeLimit limit(1024);
+        test::FileSizeLimit limit(1024);
         SaveGridCsv(bigGrid(), path);
         FAIL() << "no error";
     } catch (const EFCreateError& e) {

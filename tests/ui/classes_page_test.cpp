@@ -2,8 +2,6 @@
 // sent to a pseudo-terminal clock, and "Klasser.csv" beside the executable
 // saved and loaded through the page's buttons.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -18,6 +16,7 @@
 
 #include "connected_form_fixture.h"
 #include "fake_clock_host.h"
+#include "file_size_limit.h"
 #include "protocol/clock_connection.h"
 #include "pty_peer.h"
 #include "recording_message_boxes.h"
@@ -160,29 +159,6 @@ TEST_F(ClassesPageTest, RangesAreSelectedWithShiftFromTheOpenCellAndWithShiftCli
     EXPECT_EQ(6, selected()) << "two rows by three columns";
 }
 
-// A full disk, played by a file-size limit (tests run as root, so
-// permissions would not stop the write).
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        oldHandler_ = signal(SIGXFSZ, SIG_IGN);
-        rlimit lim = saved_;
-        lim.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lim);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        signal(SIGXFSZ, oldHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-  private:
-    rlimit saved_{};
-    sighandler_t oldHandler_;
-};
-
 TEST_F(ClassesPageTest, AFailedSaveLeavesTheOldClassFileByteForByte) {
     const std::string old = "Fra startnr,Til startnr\r\n1,50,10:00:00,30,1\r\n";
     writeBytes(classFile, old);
@@ -192,7 +168,7 @@ TEST_F(ClassesPageTest, AFailedSaveLeavesTheOldClassFileByteForByte) {
     }
     ui().grid->reload();
     {
-        FileSizeLimit limit(1024);
+        test::FileSizeLimit limit(1024);
         ui().Button20->click();
     }
     ASSERT_EQ(1u, boxes.boxes.size());
